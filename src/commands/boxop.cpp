@@ -1,0 +1,39 @@
+#include "quillard.h"
+
+#include <cstdlib>
+
+// Reads the operands of a box line, '(width, height, "contents")' and the
+// end of the line, and works out where the box lies: its lower-left corner
+// (X, Y) and the current point after it.  Returns false, with the error code
+// set, when the line is not in order.
+bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
+           Boxgeom& bg, int& errcode)
+{
+    std::size_t i = skipbl(line, pos + 1);
+    if (at(line, i) != '(') {
+        errcode = 1;
+        return false;
+    }
+    int comma = 0;
+    srlen(i, line, bg.width, comma, errcode, ',', len);
+    if (errcode != 0)
+        return false;
+    srlen(i, line, bg.height, comma, errcode, ',', len);
+    if (errcode != 0)
+        return false;
+    comment(i, line, bg.contents, errcode);
+    if (errcode != 0)
+        return false;
+    double w = std::atof(bg.width.c_str()), h = std::atof(bg.height.c_str());
+    bg.w = w;
+    bg.h = h;
+    // The box lies forward from the current point, or backward under '-'.
+    int way = minus ? (dir + 2) % 4 : dir;
+    switch (way) {
+    case 0: bg.x = bg.x0; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 + w; bg.y1 = bg.y0; break;
+    case 1: bg.x = bg.x0 - w / 2; bg.y = bg.y0; bg.x1 = bg.x0; bg.y1 = bg.y0 + h; break;
+    case 2: bg.x = bg.x0 - w; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 - w; bg.y1 = bg.y0; break;
+    default: bg.x = bg.x0 - w / 2; bg.y = bg.y0 - h; bg.x1 = bg.x0; bg.y1 = bg.y0 - h; break;
+    }
+    return true;
+}

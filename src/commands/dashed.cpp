@@ -1,0 +1,60 @@
+#include "quillard.h"
+
+#include <climits>
+#include <cmath>
+
+// Writes a dashed segment from the tail (tx, ty) over length in direction
+// dir: a lead-in of half the remainder, a \multiput of dashes i long spaced
+// i + o, and a closing piece that carries the arrowhead of an arrow.  The
+// pieces end exactly at the head.  Under the '-' prefix the lead-in keeps its
+// newline, so the segment takes two output lines.
+void dashed(double tx, double ty, int dir, double length, int arrow, int minus, double e,
+            double i, double o, std::string& outbuf)
+{
+    double g = arrow ? e : 0;
+    double step = i + o;
+    double room = (length - i) - g;
+    int n = 0;
+    double r = room;
+    double q = step > 0 ? std::floor(room / step) : 0;
+    // Without a positive step, or with a count no int holds, the segment is
+    // written as lead-in and closing piece alone; they still meet at the head.
+    if (step > 0 && q >= INT_MIN && q <= INT_MAX) {
+        n = static_cast<int>(q);
+        r = room - n * step;
+    }
+    double ux = unitx(dir), uy = unity(dir);
+    const char* sx = slopex(dir);
+    const char* sy = slopey(dir);
+
+    subline(0, numtext(tx), numtext(ty), sx, sy, numtext(r * 0.5), outbuf);
+    if (!minus)
+        outbuf.pop_back();
+
+    double t1x = tx + ux * (r * 0.5), t1y = ty + uy * (r * 0.5);
+    outbuf += " \\multiput(";
+    fmtnum(t1x, outbuf);
+    outbuf += ',';
+    fmtnum(t1y, outbuf);
+    outbuf += ")(";
+    if (dir == 0 || dir == 2) {
+        fmtnum(dir == 0 ? step : -step, outbuf);
+        outbuf += ",0";
+    } else {
+        outbuf += "0,";
+        fmtnum(dir == 1 ? step : -step, outbuf);
+    }
+    outbuf += "){";
+    std::string count;
+    outbuf += itoa(n, count, 10);
+    outbuf += "}{\\line(";
+    outbuf += sx;
+    outbuf += ',';
+    outbuf += sy;
+    outbuf += "){";
+    fmtnum(i, outbuf);
+    outbuf += "}} ";
+
+    double t2x = t1x + ux * (n * step), t2y = t1y + uy * (n * step);
+    subline(arrow, numtext(t2x), numtext(t2y), sx, sy, numtext((i + g) + r * 0.5), outbuf);
+}

@@ -1,0 +1,160 @@
+#include "quillard.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// True when a circle node (a label of 'a') lies within a of (x, y) on both
+// axes, strictly.
+bool atnode(const Labels& lab, double x, double y, double a)
+{
+    for (int j = 0; j < lab.nlab; ++j) {
+        auto s = static_cast<std::size_t>(j);
+        if (lab.labattr[s] == 1 && std::fabs(lab.labx[s] - x) < a &&
+            std::fabs(lab.laby[s] - y) < a)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Second pass of the line commands: works out the segment with its stops at
+// circle nodes, checks its direction, moves the current point, sets the
+// reference point beside the segment and writes it, solid or dashed.
+void dline(int dash, int cap, std::size_t pos, std::string_view line, std::string& outbuf,
+           int dir, const Labels& lab, Points& pt, const Params& par, const Lengths& len,
+           int minus, int& errcode)
+{
+    std::size_t i = skipbl(line, pos + 1);
+    if (at(line, i) != '(') {
+        errcode = 1;
+        return;
+    }
+    const double a = par.a;
+    const double ux = unitx(dir), uy = unity(dir);
+    const double sgn = minus ? -1.0 : 1.0;   // the near end moves by sgn * a * u
+    const double x0 = pt.curx, y0 = pt.cury;
+    double nx = x0, ny = y0;   // near end
+    double fx, fy;             // far end
+    double length = 0;
+    std::string lentext, sx = slopex(dir), sy = slopey(dir);
+
+    if (numstart(at(line, skipbl(line, i + 1)))) {
+        int comma = 0;
+        srlen(i, line, lentext, comma, errcode, ')', len);
+        if (errcode != 0)
+            return;
+        length = std::atof(lentext.c_str());
+        pt.curx = x0 + sgn * length * ux;
+        pt.cury = y0 + sgn * length * uy;
+        fx = pt.curx;
+        fy = pt.cury;
+        bool stopped = false;
+        if (atnode(lab, x0, y0, a)) {
+            nx += sgn * a * ux;
+            ny += sgn * a * uy;
+            length -= a;
+            stopped = true;
+        }
+        if (atnode(lab, pt.curx, pt.cury, a)) {
+            fx -= sgn * a * ux;
+            fy -= sgn * a * uy;
+            length -= a;
+            stopped = true;
+        }
+        if (stopped) {
+            if (length < 0) {
+                errcode = 2;
+                pt.curx = x0;
+                pt.cury = y0;
+                return;
+            }
+            if (!dash)
+                lentext = numtext(length);
+        } else if (length < 0) {
+            errcode = 2;   // written all the same, and the point has moved
+        }
+    } else {
+        std::string name;
+        srlab(i, line, name, errcode);
+        if (errcode != 0)
+            return;
+        int slot = findlab(lab, name);
+        if (slot < 0) {
+            undeflab(name);
+            errcode = 4;
+            return;
+        }
+        if (atnode(lab, x0, y0, a)) {
+            nx += sgn * a * ux;
+            ny += sgn * a * uy;
+        }
+        if (dir == 0 || dir == 2)
+            pt.curx = lab.labx[static_cast<std::size_t>(slot)];
+        else
+            pt.cury = lab.laby[static_cast<std::size_t>(slot)];
+        fx = pt.curx;
+        fy = pt.cury;
+        if (atnode(lab, pt.curx, pt.cury, a)) {
+            fx -= sgn * a * ux;
+            fy -= sgn * a * uy;
+        }
+        bool across = dir == 0 || dir == 2;
+        double t = minus ? (across ? fx : fy) : (across ? nx : ny);
+        double h = minus ? (across ? nx : ny) : (across ? fx : fy);
+        if (!dash) {
+            if (across)
+                linep(t, h, sx, sy, lentext);
+            else
+                linev(t, h, sx, sy, lentext);
+            if ((across ? sx : sy) != (dir < 2 ? "1" : "-1"))
+                errcode = 6;   // the label lies behind: written with its own slope
+        } else {
+            length = dir < 2 ? h - t : t - h;
+            if (length < 0) {
+                errcode = 6;
+                pt.curx = x0;
+                pt.cury = y0;
+                return;
+            }
+        }
+    }
+
+    pt.refx = (nx + fx) / 2 - unity(dir) * par.c;
+    pt.refy = (ny + fy) / 2 + unitx(dir) * par.c;
+
+    double tx = minus ? fx : nx, ty = minus ? fy : ny;
+    if (dash)
+        dashed(tx, ty, dir, length, cap, minus, par.e, par.i, par.o, outbuf);
+    else
+        subline(cap, numtext(tx), numtext(ty), sx, sy, lentext, outbuf);
+}
+
+// Writes n in the given base into s and returns s; a negative base leaves s
+// as it is.
+std::string& itoa(int n, std::string& s, int base)
+{
+    if (base < 0)
+        return s;
+    s.clear();
+    // The magnitude in unsigned arithmetic, so that INT_MIN has one too.
+    unsigned m = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+    auto b = static_cast<unsigned>(base < 2 ? 10 : base);
+    do {
+        s += static_cast<char>('0' + m % b);
+        m /= b;
+    } while (m > 0);
+    if (n < 0)
+        s += '-';
+    reverse(s);
+    return s;
+}
+
+// Reverses a text in place.
+void reverse(std::string& s)
+{
+    for (std::size_t i = 0, j = s.size(); i + 1 < j; ++i, --j)
+        std::swap(s[i], s[j - 1]);
+}

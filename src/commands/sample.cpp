@@ -1,0 +1,57 @@
+#include "quillard.h"
+
+// Second pass of 's': a sampler, a gap bridged by one slanted stroke that
+// leans up (travelling across) or left (travelling up or down).  Under -s the
+// stroke is a staircase of 100 short segments along the direction.  A gap
+// that is not positive is error 2 after the stroke has been written.
+void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir, double s,
+            Points& pt, double c, const Lengths& len, int minus, int sopt, int& errcode)
+{
+    double e = 0;
+    if (!sampop(pos, line, s, len, e, errcode))
+        return;
+    const double x0 = pt.curx, y0 = pt.cury;
+    const double ux = unitx(dir), uy = unity(dir);
+    pt.curx = minus ? x0 - e * ux : x0 + e * ux;
+    pt.cury = minus ? y0 - e * uy : y0 + e * uy;
+    double sx = minus ? pt.curx : x0, sy = minus ? pt.cury : y0;   // start of the stroke
+
+    bool left = c >= 0;
+    switch (dir) {
+    case 0: pt.refy = (left ? y0 + e / 2 : y0) + c; break;
+    case 1: pt.refx = (left ? x0 - e / 2 : x0) - c; break;
+    case 2: pt.refy = (left ? y0 : y0 + e / 2) - c; break;
+    default: pt.refx = (left ? x0 : x0 - e / 2) + c; break;
+    }
+    if (dir == 0 || dir == 2)
+        pt.refx = (x0 + pt.curx) / 2;
+    else
+        pt.refy = (y0 + pt.cury) / 2;
+
+    if (!sopt) {
+        static const char* const slope[4][2] = {{"2", "1"}, {"-1", "2"}, {"-2", "1"}, {"-1", "-2"}};
+        subline(0, numtext(sx), numtext(sy), slope[dir][0], slope[dir][1],
+                numtext(dir == 0 || dir == 2 ? e : e / 2), outbuf);
+    } else {
+        double along = e / 100, across = e / 200;
+        double stepx = dir == 0 ? along : dir == 2 ? -along : -across;
+        double stepy = dir == 1 ? along : dir == 3 ? -along : across;
+        outbuf += "\\multiput(";
+        fmtnum(sx, outbuf);
+        outbuf += ',';
+        fmtnum(sy, outbuf);
+        outbuf += ")(";
+        fmtnum(stepx, outbuf);
+        outbuf += ',';
+        fmtnum(stepy, outbuf);
+        outbuf += "){100}{\\line(";
+        outbuf += slopex(dir);
+        outbuf += ',';
+        outbuf += slopey(dir);
+        outbuf += "){";
+        fmtnum(along, outbuf);
+        outbuf += "}}\n";
+    }
+    if (e <= 0)
+        errcode = 2;
+}

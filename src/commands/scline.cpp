@@ -1,0 +1,48 @@
+#include "quillard.h"
+
+#include <cstdlib>
+
+// First pass of the line commands: moves the current point by a length or
+// to a label's coordinate; a move by a length widens the extents.
+void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, Points& pt,
+            Extents& ext, const Lengths& len, int minus, int& errcode)
+{
+    std::size_t i = skipbl(line, pos + 1);
+    if (at(line, i) == '!')
+        i = skipbl(line, i + 1);
+    if (at(line, i) != '(') {
+        errcode = 1;
+        return;
+    }
+    if (numstart(at(line, skipbl(line, i + 1)))) {
+        std::string buf;
+        int comma = 0;
+        srlen(i, line, buf, comma, errcode, ')', len);
+        if (errcode != 0)
+            return;
+        double length = std::atof(buf.c_str());
+        int way = minus ? (dir + 2) % 4 : dir;
+        double x0 = pt.curx, y0 = pt.cury;
+        switch (way) {
+        case 0: minmax(x0 + length, y0, x0, y0, ext); pt.curx = x0 + length; break;
+        case 1: minmax(x0, y0 + length, x0, y0, ext); pt.cury = y0 + length; break;
+        case 2: minmax(x0, y0, x0 - length, y0, ext); pt.curx = x0 - length; break;
+        default: minmax(x0, y0, x0, y0 - length, ext); pt.cury = y0 - length; break;
+        }
+        return;
+    }
+    std::string name;
+    srlab(i, line, name, errcode);
+    if (errcode != 0)
+        return;
+    int slot = findlab(lab, name);
+    if (slot < 0) {
+        undeflab(name);
+        errcode = 4;
+        return;
+    }
+    if (dir == 0 || dir == 2)
+        pt.curx = lab.labx[static_cast<std::size_t>(slot)];
+    else
+        pt.cury = lab.laby[static_cast<std::size_t>(slot)];
+}

@@ -1,0 +1,35 @@
+#include "quillard.h"
+
+// Defines a label at the current point for 'n', 'k' (mark 0) and 'a'
+// (mark 1): reads '(name)', refuses a full table, reports a repeated name
+// (and stores it all the same; lookups find the first).
+bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
+            int mark, int& errcode)
+{
+    std::string name;
+    std::size_t i = skipbl(line, pos + 1);
+    if (at(line, i) != '(') {
+        errcode = 1;
+        return false;
+    }
+    srlab(i, line, name, errcode);
+    if (errcode != 0)
+        return false;
+    if (lab.nlab >= MAXLAB) {
+        errcode = 3;
+        return false;
+    }
+    if (findlab(lab, name) >= 0) {
+        put(term, "\nMultiply defined label '");
+        put(term, name);
+        put(term, "'");
+        errcode = 5;
+    }
+    auto slot = static_cast<std::size_t>(lab.nlab);
+    lab.labname[slot] = name;
+    lab.labattr[slot] = mark;
+    lab.labx[slot] = curx;
+    lab.laby[slot] = cury;
+    ++lab.nlab;
+    return true;
+}

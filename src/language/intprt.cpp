@@ -1,0 +1,118 @@
+#include "quillard.h"
+
+// Second-pass dispatcher: leaves the line's indentation in workbuf and its
+// LaTeX in outbuf, keeps the last point and the drawn flag.
+void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
+               const Labels& lab, int& dir, Params& par, Points& pt, Lengths& len,
+               int& drawn, int boxopt, int sopt, int& errcode)
+{
+    errcode = 0;
+    outbuf.clear();
+    double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry
+    std::size_t i = skipbl(line, 0);
+    workbuf.assign(line.substr(0, i));
+    int minus = 0;
+    if (at(line, i) == '-') {
+        minus = 1;
+        i = skipbl(line, i + 1);
+    }
+    char ch = at(line, i);
+    switch (ch) {
+    case '\n': case '\0': case '%': case '$': case 'n': case 'k': case 'a': case 'c':
+    case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
+        if (minus) {
+            errcode = 1;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+
+    int ld = linedir(ch);
+    if (ld >= 0) {
+        pt.lastx = pt.curx;
+        pt.lasty = pt.cury;
+        drawn = 1;
+        dir = ld;
+        std::size_t j = skipbl(line, i + 1);
+        if (at(line, j) == '!')
+            dline(1, ch < 'a', j, line, outbuf, dir, lab, pt, par, len, minus, errcode);
+        else
+            dline(0, ch < 'a', j - 1, line, outbuf, dir, lab, pt, par, len, minus, errcode);
+        return;
+    }
+
+    switch (ch) {
+    case '\n':
+        workbuf += '\n';
+        break;
+    case '\0':
+        break;
+    case '%':
+        drawn = 1;
+        texcom(i, line, outbuf, pt.curx, pt.cury, lab, len, workbuf, errcode);
+        break;
+    case '$':
+        setlen(i, line, len, errcode);
+        workbuf.clear();
+        break;
+    case '\\':
+        param(i, line, par, len, 1, minus, errcode);
+        workbuf.clear();
+        break;
+    case 'n':
+        workbuf.clear();
+        break;
+    case 'k':
+        knot(i, line, outbuf, pt, par.c, dir, par.k, errcode);
+        break;
+    case 'a':
+        add(i, line, outbuf, dir, pt, par.c, par.a, errcode);
+        break;
+    case 'b': case 'B':
+        pt.lastx = pt.curx;
+        pt.lasty = pt.cury;
+        drawn = 1;
+        box(i, line, outbuf, ch == 'B', dir, pt, par.c, par.d, len, minus, boxopt, errcode);
+        break;
+    case 'c':
+        wcomment(i, line, outbuf, par.c, dir, pt.refx, pt.refy, errcode);
+        break;
+    case 's':
+        pt.lastx = pt.curx;
+        pt.lasty = pt.cury;
+        drawn = 1;
+        sample(i, line, outbuf, dir, par.s, pt, par.c, len, minus, sopt, errcode);
+        break;
+    case 'p': case 'm':
+        if (minus)
+            pm(ch == 'm', i, line, outbuf, dir, par.p, par.v, lastx, lasty, errcode);
+        else
+            pm(ch == 'm', i, line, outbuf, dir, par.p, par.v, pt.curx, pt.cury, errcode);
+        break;
+    case 'x': case 'y':
+        pt.lastx = pt.curx;
+        pt.lasty = pt.cury;
+        move(i, line, ch, lab, pt, len, errcode);
+        workbuf.clear();
+        break;
+    case 'X': case 'Y':
+        subcmove(i, line, ch, lab, pt, len, errcode);
+        workbuf.clear();
+        break;
+    case 'g':
+        pt.lastx = pt.curx;
+        pt.lasty = pt.cury;
+        go(i, line, lab, pt, dir, par.c, errcode);
+        workbuf.clear();
+        break;
+    case 't':
+        scdir(i, line, dir, errcode);
+        workbuf.clear();
+        break;
+    default:
+        errcode = 1;
+        break;
+    }
+}

@@ -1,0 +1,93 @@
+#include "quillard.h"
+
+// First-pass dispatcher: checks one line, defines its labels and lengths,
+// moves the current point and widens the extents.  Writes nothing.
+void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
+           Points& pt, Extents& ext, int& errcode)
+{
+    errcode = 0;
+    std::size_t i = skipbl(line, 0);
+    int minus = 0;
+    if (at(line, i) == '-') {
+        minus = 1;
+        i = skipbl(line, i + 1);
+    }
+    char ch = at(line, i);
+    // Commands that refuse the minus prefix.
+    switch (ch) {
+    case '\n': case '\0': case '%': case '$': case 'n': case 'k': case 'a': case 'c':
+    case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
+        if (minus) {
+            errcode = 1;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    int ld = linedir(ch);
+    if (ld >= 0) {
+        dir = ld;
+        scline(i, line, dir, lab, pt, ext, len, minus, errcode);
+        return;
+    }
+    switch (ch) {
+    case '\n': case '\0': case '%':
+        break;
+    case '$':
+        setlen(i, line, len, errcode);
+        break;
+    case '\\': {
+        // The first pass keeps only t, b, l, r, a and s; the other eight are
+        // checked for syntax on a scratch copy that starts from the defaults.
+        Params scratch = par;
+        scratch.k = DEFRK;
+        scratch.p = DEFPP;
+        scratch.v = DEFPV;
+        scratch.c = DEFC;
+        scratch.d = DEFD;
+        scratch.e = DEFE;
+        scratch.i = DEFI;
+        scratch.o = DEFO;
+        param(i, line, scratch, len, 0, minus, errcode);
+        par.t = scratch.t;
+        par.b = scratch.b;
+        par.l = scratch.l;
+        par.r = scratch.r;
+        par.a = scratch.a;
+        par.s = scratch.s;
+        break;
+    }
+    case 'n': case 'k':
+        scsave(i, line, pt.curx, pt.cury, lab, ext, errcode);
+        break;
+    case 'a':
+        scadd(i, line, lab, pt.curx, pt.cury, ext, par.a, errcode);
+        break;
+    case 'b': case 'B':
+        scbox(i, line, dir, pt, ext, len, minus, errcode);
+        break;
+    case 'c':
+        sccomment(i, line, errcode);
+        break;
+    case 's':
+        scsample(i, line, dir, par.s, pt, ext, len, minus, errcode);
+        break;
+    case 'p': case 'm':
+        if (!lineend(line, skipbl(line, i + 1)))
+            errcode = 1;
+        break;
+    case 'x': case 'y': case 'X': case 'Y':
+        scmove(i, line, ch, lab, pt, ext, len, errcode);
+        break;
+    case 'g':
+        scgo(i, line, lab, pt, errcode);
+        break;
+    case 't':
+        scdir(i, line, dir, errcode);
+        break;
+    default:
+        errcode = 1;
+        break;
+    }
+}

@@ -1,0 +1,74 @@
+#include "quillard.h"
+
+// A '$' line: '$' name '=' value, defining or redefining one length.
+void setlen(std::size_t pos, std::string_view line, Lengths& len, int& errcode)
+{
+    std::string name, val;
+    std::size_t i = skipbl(line, pos + 1);
+    char ch = at(line, i);
+    if (isdigit_(ch) || ch == '.' || ch == '-' || ch == '$' || ch == '=') {
+        errcode = 1;
+        return;
+    }
+    for (;; ++i) {
+        ch = at(line, i);
+        if (ch == '=')
+            break;
+        if (isblank_(ch))
+            continue;
+        if (ch == '(' || ch == ')' || ch == '$' || ch == ',' || ch == '"' || ch == '\n' ||
+            ch == '\0') {
+            errcode = 1;
+            return;
+        }
+        if (name.size() == MAXNAME) {
+            errcode = 9;
+            return;
+        }
+        name += ch;
+    }
+    if (name.empty()) {
+        errcode = 1;
+        return;
+    }
+    i = skipbl(line, i + 1);
+    ch = at(line, i);
+    if (!(isdigit_(ch) || ch == '.' || ch == '-')) {
+        errcode = 1;
+        return;
+    }
+    bool dot = false;
+    for (bool first = true;; ++i, first = false) {
+        ch = at(line, i);
+        if (lineend(line, i))
+            break;
+        if (isblank_(ch))
+            continue;
+        if (!(isdigit_(ch) || (ch == '.' && !dot) || (ch == '-' && first))) {
+            errcode = 1;
+            return;
+        }
+        if (val.size() == MAXNAME) {
+            errcode = 10;
+            return;
+        }
+        dot = dot || ch == '.';
+        val += ch;
+    }
+    if (len.nlen >= MAXLEN) {
+        errcode = 8;
+        return;
+    }
+    int slot = findlen(len, name);
+    if (slot >= 0) {
+        put(term, "\nWarning:  Redeclaration of length '$");
+        put(term, name);
+        put(term, "'");
+        len.lenval[static_cast<std::size_t>(slot)] = val;
+        errcode = -1;
+        return;
+    }
+    len.lenname[static_cast<std::size_t>(len.nlen)] = name;
+    len.lenval[static_cast<std::size_t>(len.nlen)] = val;
+    ++len.nlen;
+}

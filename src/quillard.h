@@ -1,0 +1,329 @@
+// Quillard: translates a line-oriented picture language into one LaTeX
+// picture environment.  This header holds every type and declaration the
+// translator shares: the state the driver owns, the two dispatchers, the
+// scanners, the command handlers and the writers.
+#ifndef QUILLARD_H
+#define QUILLARD_H
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// ---------------------------------------------------------------- limits
+
+constexpr int MAXLAB = 200;    // coordinate labels
+constexpr int MAXLEN = 200;    // length variables
+constexpr int MAXNAME = 30;    // characters of a name or a number text
+constexpr int MAXREAD = 1002;  // characters one read of a line delivers
+
+// ------------------------------------------------------------ line access
+
+// Character i of a line, or '\0' past its end: the scanners treat the end
+// of the text like any character that is not allowed, and never read past it.
+inline char at(std::string_view line, std::size_t i)
+{
+    return i < line.size() ? line[i] : '\0';
+}
+
+inline bool isblank_(char ch) { return ch == ' ' || ch == '\t'; }
+inline bool isdigit_(char ch) { return ch >= '0' && ch <= '9'; }
+
+// A character that starts a number operand rather than a label name.
+inline bool numstart(char ch) { return isdigit_(ch) || ch == '.' || ch == '-' || ch == '$'; }
+
+// Index of the first character at or after i that is not a blank or tab.
+inline std::size_t skipbl(std::string_view line, std::size_t i)
+{
+    while (isblank_(at(line, i)))
+        ++i;
+    return i;
+}
+
+// True when the text at i is the end of a command line: the newline or a
+// "%%" trailing comment.  The end of the text (a last line without its
+// newline) does not count.
+inline bool lineend(std::string_view line, std::size_t i)
+{
+    char ch = at(line, i);
+    return ch == '\n' || (ch == '%' && at(line, i + 1) == '%');
+}
+
+// Unit vector of a direction.
+inline double unitx(int dir) { return dir == 0 ? 1.0 : dir == 2 ? -1.0 : 0.0; }
+inline double unity(int dir) { return dir == 1 ? 1.0 : dir == 3 ? -1.0 : 0.0; }
+
+// Slope pair of a direction, as written in "\line(sx,sy)".
+inline const char* slopex(int dir) { return dir == 0 ? "1" : dir == 2 ? "-1" : "0"; }
+inline const char* slopey(int dir) { return dir == 1 ? "1" : dir == 3 ? "-1" : "0"; }
+
+// Direction of a line command letter (0 right, 1 up, 2 left, 3 down), or -1.
+inline int linedir(char ch)
+{
+    switch (ch) {
+    case 'r': case 'R': return 0;
+    case 'u': case 'U': return 1;
+    case 'l': case 'L': return 2;
+    case 'd': case 'D': return 3;
+    default: return -1;
+    }
+}
+
+// ------------------------------------------------------------- the state
+
+// Coordinate labels: defined in the first pass, read in the second.
+struct Labels {
+    std::array<std::string, MAXLAB> labname;
+    std::array<double, MAXLAB> labx{};
+    std::array<double, MAXLAB> laby{};
+    std::array<int, MAXLAB> labattr{};   // 1 for the circle nodes of 'a'
+    int nlab = 0;
+};
+
+// Length variables: named decimal texts, rebuilt in each pass.
+struct Lengths {
+    std::array<std::string, MAXLEN> lenname;
+    std::array<std::string, MAXLEN> lenval;
+    int nlen = 0;
+};
+
+// The fourteen drawing parameters.
+struct Params {
+    double t, b, l, r;   // margins of the picture frame
+    double a;            // radius of node circles
+    double k;            // diameter of knot dots
+    double p, v;         // set-back and offset of plus and minus marks
+    double c;            // annotation clearance
+    double d;            // dash length of dashed boxes
+    double s;            // default gap of the sample command
+    double e;            // room for the head of a dashed arrow
+    double i;            // dash length of dashed lines
+    double o;            // gap between the dashes of dashed lines
+};
+
+// The points the commands move: the current point, the reference point where
+// the next text annotation goes, and the current point before the latest
+// drawing or moving command.
+struct Points {
+    double curx = 0, cury = 0;
+    double refx = 0, refy = 0;
+    double lastx = 0, lasty = 0;
+};
+
+// Extents of the drawing, grown in the first pass.
+struct Extents {
+    double xmax = 0, ymax = 0, xmin = 0, ymin = 0;
+};
+
+// Command-line options.
+struct Options {
+    int hopt = 0;     // -h: line-number annotations
+    int nopt = 0;     // -n: line counts instead of progress numbers
+    int boxopt = 0;   // -b: 1, -B: 2
+    int sopt = 0;     // -s: sample strokes as staircases
+};
+
+// The parameter defaults: built in, changed only by the configuration file.
+extern double DEFT, DEFB, DEFL, DEFR, DEFRA, DEFRK, DEFPP, DEFPV, DEFC, DEFD,
+    DEFS, DEFE, DEFI, DEFO;
+
+Params defaults();                   // the fourteen defaults as one set
+void setdefaults(const Params& def); // store a set as the defaults
+void builtin();                      // restore the built-in defaults
+
+// ------------------------------------------------------------ byte sinks
+
+// Buffered output to a stream, or collected in memory when fp is null.
+struct Sink {
+    std::FILE* fp = nullptr;
+    std::string buf;
+    bool error = false;   // a write to fp failed
+};
+
+void put(Sink& sink, std::string_view text);
+void putnum(Sink& sink, int n);   // decimal text of n
+bool flush(Sink& sink);           // false when a write failed
+
+// The terminal: banner, progress, messages and prompts.  Handlers that find
+// a named label or length missing print their message here.
+extern Sink term;
+
+// ----------------------------------------------------------- line source
+
+// A source read line by line, from a stream or from memory, and rewound
+// between the passes.
+struct Reader {
+    std::FILE* fp = nullptr;
+    std::string_view mem;   // used when fp is null
+    std::size_t mpos = 0;
+    std::string chunk;      // read-ahead buffer of a stream
+    std::size_t cpos = 0;
+    bool eof = false;
+    bool error = false;     // a read from fp failed
+};
+
+// Reads the next line into line: the characters up to and including the
+// newline, at most MAXREAD of them.  Returns false at the end of the input.
+bool rdline(Reader& in, std::string& line);
+void rewind(Reader& in);
+
+// ---------------------------------------------------------------- driver
+
+// Everything a run carries from line to line and from pass to pass.
+struct State {
+    Labels lab;
+    Lengths len;
+    Params par{};
+    Points pt;
+    Extents ext;
+    int dir = 0;
+    int failed = 0;
+};
+
+int quillard(int argc, char** argv);   // the whole program; returns the exit status
+std::string_view banner();
+
+// The first pass: checks every line, defines the labels, measures the
+// drawing.  Progress and messages go to term.
+void pass1(Reader& src, State& st, const Options& opt);
+
+// The second pass: shifts the origin, writes the picture header, every
+// line's LaTeX and the closing line to out.
+void pass2(Reader& src, State& st, Sink& out, const Options& opt);
+
+// Applies one line of the configuration file to a set of defaults.
+void config(std::string_view line, Params& def, const Lengths& len, int& errcode);
+
+// Reads the configuration file, if there is one, into the defaults.  Returns
+// 1 when it held an error.
+int rdconfig();
+
+// Prints the driver's message for an error code after a line; a warning
+// (-1) becomes 0.  The first pass has no message for the direction error.
+void report(int& errcode, int lineno, int pass);
+
+// Output and backup names in the current directory for a source name.
+std::string outname(std::string_view srcname, std::string_view ext);
+
+// Copies a file; false, with errno set, when it could not be done.
+bool copyfile(const std::string& from, const std::string& to);
+
+// -------------------------------------------------------------- language
+
+void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
+           Points& pt, Extents& ext, int& errcode);
+void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
+               const Labels& lab, int& dir, Params& par, Points& pt, Lengths& len,
+               int& drawn, int boxopt, int sopt, int& errcode);
+
+void setlen(std::size_t pos, std::string_view line, Lengths& len, int& errcode);
+void srpara(std::size_t pos, std::string_view line, std::string& buf, const Lengths& len,
+            int& errcode);
+void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
+           int& errcode, char term, const Lengths& len);
+void param(std::size_t pos, std::string_view line, Params& par, const Lengths& len,
+           int check, int minus, int& errcode);
+void subparam(std::size_t pos, std::string_view line, std::string& buf, const Lengths& len,
+              int& errcode, int minus, double& val, double def);
+void srlab(std::size_t& pos, std::string_view line, std::string& name, int& errcode);
+int findlab(const Labels& lab, std::string_view name);   // slot, or -1
+void undeflab(std::string_view name);   // "Undefined label" message
+int findlen(const Lengths& len, std::string_view name);  // slot, or -1
+void undeflen(std::string_view name);   // "Undefined length" message
+bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
+            int mark, int& errcode);   // false when nothing was stored
+void scsave(std::size_t pos, std::string_view line, double curx, double cury, Labels& lab,
+            Extents& ext, int& errcode);
+void scadd(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
+           Extents& ext, double a, int& errcode);
+
+// ----------------------------------------------------------------- frame
+
+void minmax(double xmax, double ymax, double xmin, double ymin, Extents& ext);
+void stfile(const Extents& ext, double t, double b, double l, double r, std::string& outbuf);
+double value(double x);
+void fmtnum(double x, std::string& out);   // appends x in the output number format
+std::string numtext(double x);             // x in the output number format
+
+// -------------------------------------------------------------- commands
+
+// Lines and their writers.
+void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, Points& pt,
+            Extents& ext, const Lengths& len, int minus, int& errcode);
+void dline(int dash, int cap, std::size_t pos, std::string_view line, std::string& outbuf,
+           int dir, const Labels& lab, Points& pt, const Params& par, const Lengths& len,
+           int minus, int& errcode);
+void subline(int arrow, std::string_view x, std::string_view y, std::string_view sx,
+             std::string_view sy, std::string_view length, std::string& outbuf);
+void linep(double a, double b, std::string& sx, std::string& sy, std::string& length);
+void linev(double a, double b, std::string& sx, std::string& sy, std::string& length);
+void dashed(double tx, double ty, int dir, double length, int arrow, int minus, double e,
+            double i, double o, std::string& outbuf);
+std::string& itoa(int n, std::string& s, int base);
+void reverse(std::string& s);
+
+// Boxes.
+struct Boxgeom {
+    std::string width, height;   // the operand texts, written unchanged
+    std::string contents;        // the quoted text
+    double w = 0, h = 0;         // the sizes
+    double x0 = 0, y0 = 0;       // the current point before the box
+    double x = 0, y = 0;         // the lower-left corner
+    double x1 = 0, y1 = 0;       // the current point after the box
+};
+bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
+           Boxgeom& bg, int& errcode);
+void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents& ext,
+           const Lengths& len, int minus, int& errcode);
+void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed, int dir,
+         Points& pt, double c, double d, const Lengths& len, int minus, int boxopt,
+         int& errcode);
+void dbox(int dashed, std::string_view dash, std::string_view x, std::string_view y,
+          std::string_view width, std::string_view height, std::string_view contents,
+          std::string& outbuf, int boxopt);
+void comment(std::size_t& pos, std::string_view line, std::string& contents, int& errcode);
+
+// Circles, knots, annotations, samplers, marks.
+bool nodeop(std::size_t pos, std::string_view line, Points& pt, int dir, double c, int& errcode);
+bool quoted(std::size_t pos, std::string_view line, std::string& text, int& errcode);
+bool sampop(std::size_t pos, std::string_view line, double s, const Lengths& len, double& gap,
+            int& errcode);
+void add(std::size_t pos, std::string_view line, std::string& outbuf, int dir, Points& pt,
+         double c, double a, int& errcode);
+void knot(std::size_t pos, std::string_view line, std::string& outbuf, Points& pt, double c,
+          int dir, double k, int& errcode);
+void circle(int kind, double x, double y, double dia, std::string& outbuf);
+void sccomment(std::size_t pos, std::string_view line, int& errcode);
+void wcomment(std::size_t pos, std::string_view line, std::string& outbuf, double c, int dir,
+              double refx, double refy, int& errcode);
+void scsample(std::size_t pos, std::string_view line, int dir, double s, Points& pt,
+              Extents& ext, const Lengths& len, int minus, int& errcode);
+void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir, double s,
+            Points& pt, double c, const Lengths& len, int minus, int sopt, int& errcode);
+void pm(int sign, std::size_t pos, std::string_view line, std::string& outbuf, int dir,
+        double p, double v, double x, double y, int& errcode);
+
+// Moves, jumps and turning.
+int moveop(std::size_t pos, std::string_view line, const Labels& lab, const Lengths& len,
+           double& d, int& slot, int& errcode);
+bool golab(std::size_t pos, std::string_view line, const Labels& lab, int& slot, int& errcode);
+void refleft(Points& pt, int dir, double c);
+void scmove(std::size_t pos, std::string_view line, char letter, const Labels& lab, Points& pt,
+            Extents& ext, const Lengths& len, int& errcode);
+void move(std::size_t pos, std::string_view line, char letter, const Labels& lab, Points& pt,
+          const Lengths& len, int& errcode);
+void subcmove(std::size_t pos, std::string_view line, char letter, const Labels& lab,
+              Points& pt, const Lengths& len, int& errcode);
+void scgo(std::size_t pos, std::string_view line, const Labels& lab, Points& pt, int& errcode);
+void go(std::size_t pos, std::string_view line, const Labels& lab, Points& pt, int dir,
+        double c, int& errcode);
+void scdir(std::size_t pos, std::string_view line, int& dir, int& errcode);
+
+// LaTeX text lines.
+void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double curx,
+            double cury, const Labels& lab, const Lengths& len, std::string& workbuf,
+            int& errcode);
+
+#endif
