@@ -1,0 +1,73 @@
+// Pieces of the driver: reading lines, output names, copying files.
+#include "quillard.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+TEST(Rdline, LongLinesComeInPiecesOfAtMost1002)
+{
+    std::string src = std::string(1001, 'a') + "\n" + std::string(1000, 'b') + "\n" +
+                      std::string(2500, 'c') + "\nlast";
+    Reader in;
+    in.mem = src;
+    std::string line;
+    std::vector<std::size_t> sizes;
+    while (rdline(in, line))
+        sizes.push_back(line.size());
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{1002, 1001, 1002, 1002, 497, 4}));
+    rewind(in);
+    ASSERT_TRUE(rdline(in, line));
+    EXPECT_EQ(line.size(), 1002u);
+}
+
+TEST(Rdline, StreamAndMemoryAgree)
+{
+    std::string src = "r (1)\n\n" + std::string(3000, 'x') + "\n%% end";
+    auto path = std::filesystem::temp_directory_path() / "quillard-rdline.qld";
+    std::ofstream(path, std::ios::binary) << src;
+    Reader a, b;
+    a.mem = src;
+    b.fp = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(b.fp, nullptr);
+    std::string la, lb;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (;;) {
+            bool ga = rdline(a, la), gb = rdline(b, lb);
+            ASSERT_EQ(ga, gb);
+            if (!ga)
+                break;
+            ASSERT_EQ(la, lb);
+        }
+        rewind(a);
+        rewind(b);
+    }
+    std::fclose(b.fp);
+    std::filesystem::remove(path);
+}
+
+TEST(Names, OutputAndBackupLandInTheCurrentDirectory)
+{
+    EXPECT_EQ(outname("figs/plan.qld", ".tex"), "plan.tex");
+    EXPECT_EQ(outname("figs/plan.qld", ".org"), "plan.org");
+    EXPECT_EQ(outname("a.b.c", ".tex"), "a.b.tex");
+    EXPECT_EQ(outname("old.d/x.qld", ".tex"), "x.tex");
+    EXPECT_EQ(outname("../figs/plan.txt", ".org"), "plan.org");
+}
+
+TEST(Copyfile, CopiesBytesAndReportsFailure)
+{
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / "quillard-copy";
+    fs::create_directories(dir);
+    std::string body("x\0y;$(touch z)\n", 15);
+    std::ofstream(dir / "a b;$x.tex", std::ios::binary) << body;
+    ASSERT_TRUE(copyfile((dir / "a b;$x.tex").string(), (dir / "a b;$x.org").string()));
+    std::ifstream in(dir / "a b;$x.org", std::ios::binary);
+    std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(got, body);
+    EXPECT_FALSE(copyfile((dir / "missing").string(), (dir / "m.org").string()));
+    EXPECT_FALSE(copyfile((dir / "a b;$x.tex").string(), (dir / "no/such/dir.org").string()));
+    fs::remove_all(dir);
+}
