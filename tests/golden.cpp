@@ -37,6 +37,11 @@ struct Case {
     std::vector<Section> sections;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.file << ":" << c.line << " " << c.name;
+}
+
 std::string slurp(const fs::path& p)
 {
     std::ifstream in(p, std::ios::binary);
