@@ -199,6 +199,13 @@ void config(std::string_view line, Params& def, const Lengths& len, int& errcode
 // Reads the configuration file, if there is one, into the defaults.  Returns
 // 1 when it held an error.
 int rdconfig();
+int applyconf(Reader& in);
+
+// The whole translation of an in-memory source (and configuration text),
+// with the picture and the transcript after the banner returned as texts.
+// Returns the exit status.
+int translate(std::string_view source, std::string_view conf, const Options& opt,
+              std::string& out, std::string& transcript);
 
 // Prints the driver's message for an error code after a line; a warning
 // (-1) becomes 0.  The first pass has no message for the direction error.

@@ -36,27 +36,7 @@ int rdconfig()
     }
     Reader in;
     in.fp = fp;
-    Lengths none;
-    std::string line;
-    int failed = 0;
-    while (rdline(in, line)) {
-        int errcode = 0;
-        if (line.size() >= MAXREAD) {
-            errcode = 11;
-        } else if (line.find('\0') != std::string::npos) {
-            errcode = 1;
-        } else {
-            Params def = defaults();
-            config(line, def, none, errcode);
-            setdefaults(def);
-        }
-        if (errcode != 0)
-            failed = 1;
-    }
-    if (in.error)
-        failed = 1;
+    int failed = applyconf(in);
     std::fclose(fp);
-    if (failed)
-        put(term, "Configuration file error\n\n");
     return failed;
 }
