@@ -246,6 +246,41 @@ TEST_P(Golden, Case)
         checked = true;
     }
     EXPECT_TRUE(checked) << "the case checks nothing";
+
+    // The in-memory translation must give the same picture, transcript and
+    // status as the program, for cases that involve no other file.
+    bool plain = c.stdinText.empty() && c.env.empty() && c.args.size() <= 2 &&
+                 c.args.back() == "plan" && (c.args.size() == 1 || c.args[0][0] == '-');
+    const Section* src = nullptr;
+    for (const auto& s : c.sections) {
+        if (s.kind == "input" && s.path == "plan.qld")
+            src = &s;
+        else if (s.kind == "input" || (s.kind == "expect" && s.path != "plan.tex"))
+            plain = false;
+    }
+    if (plain && src != nullptr && r.status <= 1) {
+        Options opt;
+        if (c.args.size() == 2) {
+            for (char ch : c.args[0].substr(1)) {
+                opt.hopt |= ch == 'h';
+                opt.nopt |= ch == 'n';
+                opt.sopt |= ch == 's';
+                if (ch == 'b' || ch == 'B')
+                    opt.boxopt = ch == 'b' ? 1 : 2;
+                if (std::string("hnbBs").find(ch) == std::string::npos)
+                    plain = false;
+            }
+        }
+        if (plain) {
+            std::string out, transcript;
+            int status = translate(src->text, "", opt, out, transcript);
+            EXPECT_EQ(status, r.status) << "in-memory status";
+            EXPECT_EQ(transcript, after) << "in-memory transcript";
+            if (fs::exists(dir / "plan.tex")) {
+                EXPECT_EQ(out, slurp(dir / "plan.tex")) << "in-memory picture";
+            }
+        }
+    }
     fs::remove_all(dir);
     fs::remove(dir.parent_path() / (dir.filename().string() + ".stdout"));
     fs::remove(dir.parent_path() / (dir.filename().string() + ".stdin"));
