@@ -144,6 +144,7 @@ struct Sink {
 
 void put(Sink& sink, std::string_view text);
 void putnum(Sink& sink, int n);   // decimal text of n
+void progress(Sink& sink, int n); // "[n]"
 bool flush(Sink& sink);           // false when a write failed
 
 // The terminal: banner, progress, messages and prompts.  Handlers that find

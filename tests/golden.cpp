@@ -249,7 +249,7 @@ TEST_P(Golden, Case)
 
     // The in-memory translation must give the same picture, transcript and
     // status as the program, for cases that involve no other file.
-    bool plain = c.stdinText.empty() && c.env.empty() && c.args.size() <= 2 &&
+    bool plain = c.stdinText.empty() && c.env.empty() && !c.args.empty() && c.args.size() <= 2 &&
                  c.args.back() == "plan" && (c.args.size() == 1 || c.args[0][0] == '-');
     const Section* src = nullptr;
     for (const auto& s : c.sections) {

@@ -19,11 +19,8 @@ void pass1(Reader& src, State& st, const Options& opt)
         report(errcode, lineno, 1);
         if (errcode != 0)
             st.failed = 1;
-        if (!opt.nopt) {
-            put(term, "[");
-            putnum(term, lineno);
-            put(term, "]");
-        }
+        if (!opt.nopt)
+            progress(term, lineno);
     }
     if (opt.nopt) {
         put(term, "(");

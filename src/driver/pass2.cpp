@@ -86,11 +86,8 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
             annotate(st, lineno, outbuf);
             put(out, outbuf);
         }
-        if (!opt.nopt) {
-            put(term, "[");
-            putnum(term, lineno);
-            put(term, "]");
-        }
+        if (!opt.nopt)
+            progress(term, lineno);
     }
     if (opt.nopt) {
         put(term, "(");

@@ -4,7 +4,7 @@ Sink term;
 
 namespace {
 
-constexpr std::size_t CHUNK = 1 << 16;
+constexpr std::size_t CHUNK = 1 << 18;
 
 bool drain(Sink& sink)
 {
@@ -30,6 +30,22 @@ void putnum(Sink& sink, int n)
 {
     std::string s;
     put(sink, itoa(n, s, 10));
+}
+
+// The progress number of a line: "[n]".
+void progress(Sink& sink, int n)
+{
+    char text[16];
+    char* end = text + sizeof text;
+    char* p = end;
+    *--p = ']';
+    auto m = static_cast<unsigned>(n);
+    do {
+        *--p = static_cast<char>('0' + m % 10);
+        m /= 10;
+    } while (m > 0);
+    *--p = '[';
+    put(sink, std::string_view(p, static_cast<std::size_t>(end - p)));
 }
 
 // Writes out what is buffered and flushes the stream.
