@@ -71,6 +71,23 @@ inline int linedir(char ch)
     }
 }
 
+// Index of the command character of a line, after its indentation and an
+// optional '-' (which sets minus) with the blanks after it.
+inline std::size_t cmdpos(std::string_view line, int& minus)
+{
+    std::size_t i = skipbl(line, 0);
+    minus = at(line, i) == '-';
+    return minus ? skipbl(line, i + 1) : i;
+}
+
+// True for the command characters that accept the '-' prefix: the line
+// commands, the boxes, the sampler, the marks and the parameter command.
+inline bool takesminus(char ch)
+{
+    return linedir(ch) >= 0 || ch == 'b' || ch == 'B' || ch == 's' || ch == 'p' || ch == 'm' ||
+           ch == '\\';
+}
+
 // ------------------------------------------------------------- the state
 
 // Coordinate labels: defined in the first pass, read in the second.
@@ -235,8 +252,11 @@ void param(std::size_t pos, std::string_view line, Params& par, const Lengths& l
            int check, int minus, int& errcode);
 void subparam(std::size_t pos, std::string_view line, std::string& buf, const Lengths& len,
               int& errcode, int minus, double& val, double def);
+bool srname(std::string_view line, std::size_t& i, char stop, std::string& name, int& errcode);
 void srlab(std::size_t& pos, std::string_view line, std::string& name, int& errcode);
 int findlab(const Labels& lab, std::string_view name);   // slot, or -1
+int lookup(const Labels& lab, std::string_view name, int& errcode);   // error 4 if missing
+bool srparen(std::size_t pos, std::string_view line, std::string& name, int& errcode);
 void undeflab(std::string_view name);   // "Undefined label" message
 int findlen(const Lengths& len, std::string_view name);  // slot, or -1
 void undeflen(std::string_view name);   // "Undefined length" message

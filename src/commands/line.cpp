@@ -81,12 +81,9 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         srlab(i, line, name, errcode);
         if (errcode != 0)
             return;
-        int slot = findlab(lab, name);
-        if (slot < 0) {
-            undeflab(name);
-            errcode = 4;
+        int slot = lookup(lab, name, errcode);
+        if (slot < 0)
             return;
-        }
         if (atnode(lab, x0, y0, a)) {
             nx += sgn * a * ux;
             ny += sgn * a * uy;

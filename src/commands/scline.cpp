@@ -35,12 +35,9 @@ void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, 
     srlab(i, line, name, errcode);
     if (errcode != 0)
         return;
-    int slot = findlab(lab, name);
-    if (slot < 0) {
-        undeflab(name);
-        errcode = 4;
+    int slot = lookup(lab, name, errcode);
+    if (slot < 0)
         return;
-    }
     if (dir == 0 || dir == 2)
         pt.curx = lab.labx[static_cast<std::size_t>(slot)];
     else

@@ -66,12 +66,9 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
             i += 2;
             if (!texname(line, i, name, errcode))
                 return;
-            int slot = findlab(lab, name);
-            if (slot < 0) {
-                undeflab(name);
-                errcode = 4;
+            int slot = lookup(lab, name, errcode);
+            if (slot < 0)
                 return;
-            }
             auto s = static_cast<std::size_t>(slot);
             if (sel != '/')
                 fmtnum(lab.labx[s], outbuf);

@@ -7,13 +7,7 @@ bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, do
             int mark, int& errcode)
 {
     std::string name;
-    std::size_t i = skipbl(line, pos + 1);
-    if (at(line, i) != '(') {
-        errcode = 1;
-        return false;
-    }
-    srlab(i, line, name, errcode);
-    if (errcode != 0)
+    if (!srparen(pos, line, name, errcode))
         return false;
     if (lab.nlab >= MAXLAB) {
         errcode = 3;

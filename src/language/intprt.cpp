@@ -9,24 +9,13 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
     errcode = 0;
     outbuf.clear();
     double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry
-    std::size_t i = skipbl(line, 0);
-    workbuf.assign(line.substr(0, i));
     int minus = 0;
-    if (at(line, i) == '-') {
-        minus = 1;
-        i = skipbl(line, i + 1);
-    }
+    std::size_t i = cmdpos(line, minus);
+    workbuf.assign(line.substr(0, skipbl(line, 0)));
     char ch = at(line, i);
-    switch (ch) {
-    case '\n': case '\0': case '%': case '$': case 'n': case 'k': case 'a': case 'c':
-    case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
-        if (minus) {
-            errcode = 1;
-            return;
-        }
-        break;
-    default:
-        break;
+    if (minus && !takesminus(ch)) {
+        errcode = 1;
+        return;
     }
 
     int ld = linedir(ch);

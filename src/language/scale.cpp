@@ -6,24 +6,12 @@ void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& p
            Points& pt, Extents& ext, int& errcode)
 {
     errcode = 0;
-    std::size_t i = skipbl(line, 0);
     int minus = 0;
-    if (at(line, i) == '-') {
-        minus = 1;
-        i = skipbl(line, i + 1);
-    }
+    std::size_t i = cmdpos(line, minus);
     char ch = at(line, i);
-    // Commands that refuse the minus prefix.
-    switch (ch) {
-    case '\n': case '\0': case '%': case '$': case 'n': case 'k': case 'a': case 'c':
-    case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
-        if (minus) {
-            errcode = 1;
-            return;
-        }
-        break;
-    default:
-        break;
+    if (minus && !takesminus(ch)) {
+        errcode = 1;
+        return;
     }
     int ld = linedir(ch);
     if (ld >= 0) {

@@ -4,35 +4,11 @@
 void setlen(std::size_t pos, std::string_view line, Lengths& len, int& errcode)
 {
     std::string name, val;
-    std::size_t i = skipbl(line, pos + 1);
-    char ch = at(line, i);
-    if (isdigit_(ch) || ch == '.' || ch == '-' || ch == '$' || ch == '=') {
-        errcode = 1;
+    std::size_t i = pos + 1;
+    if (!srname(line, i, '=', name, errcode))
         return;
-    }
-    for (;; ++i) {
-        ch = at(line, i);
-        if (ch == '=')
-            break;
-        if (isblank_(ch))
-            continue;
-        if (ch == '(' || ch == ')' || ch == '$' || ch == ',' || ch == '"' || ch == '\n' ||
-            ch == '\0') {
-            errcode = 1;
-            return;
-        }
-        if (name.size() == MAXNAME) {
-            errcode = 9;
-            return;
-        }
-        name += ch;
-    }
-    if (name.empty()) {
-        errcode = 1;
-        return;
-    }
     i = skipbl(line, i + 1);
-    ch = at(line, i);
+    char ch = at(line, i);
     if (!(isdigit_(ch) || ch == '.' || ch == '-')) {
         errcode = 1;
         return;
