@@ -64,8 +64,10 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
             i += 2;
         } else if (sel == '*' || sel == '/' || sel == '@') {
             i += 2;
-            if (!texname(line, i, name, errcode))
+            if (!texname(line, i, name, errcode)) {
+                outbuf = "\n";   // never half a line of LaTeX
                 return;
+            }
             int slot = lookup(lab, name, errcode);
             if (slot < 0)
                 return;
@@ -79,8 +81,10 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
         } else if (sel == '$' || (sel == '-' && at(line, i + 2) == '$')) {
             bool neg = sel == '-';
             i += neg ? 3 : 2;
-            if (!texname(line, i, name, errcode))
+            if (!texname(line, i, name, errcode)) {
+                outbuf = "\n";   // never half a line of LaTeX
                 return;
+            }
             int slot = findlen(len, name);
             if (slot < 0) {
                 undeflen(name);
