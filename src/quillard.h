@@ -254,6 +254,7 @@ void subparam(std::size_t pos, std::string_view line, std::string& buf, const Le
               int& errcode, int minus, double& val, double def);
 bool srname(std::string_view line, std::size_t& i, char stop, std::string& name, int& errcode);
 void srlab(std::size_t& pos, std::string_view line, std::string& name, int& errcode);
+double tonum(std::string_view text);   // decimal text to number
 int findlab(const Labels& lab, std::string_view name);   // slot, or -1
 int lookup(const Labels& lab, std::string_view name, int& errcode);   // error 4 if missing
 bool srparen(std::size_t pos, std::string_view line, std::string& name, int& errcode);

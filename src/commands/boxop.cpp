@@ -1,7 +1,5 @@
 #include "quillard.h"
 
-#include <cstdlib>
-
 // Reads the operands of a box line, '(width, height, "contents")' and the
 // end of the line, and works out where the box lies: its lower-left corner
 // (X, Y) and the current point after it.  Returns false, with the error code
@@ -24,7 +22,7 @@ bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Len
     comment(i, line, bg.contents, errcode);
     if (errcode != 0)
         return false;
-    double w = std::atof(bg.width.c_str()), h = std::atof(bg.height.c_str());
+    double w = tonum(bg.width), h = tonum(bg.height);
     bg.w = w;
     bg.h = h;
     // The box lies forward from the current point, or backward under '-'.

@@ -1,21 +1,24 @@
 #include "quillard.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
-// True when a circle node (a label of 'a') lies within a of (x, y) on both
-// axes, strictly.
-bool atnode(const Labels& lab, double x, double y, double a)
+// Tells, in one scan of the labels, whether a circle node (a label of 'a')
+// lies within a of the start (x0, y0) and of the end (x1, y1), strictly on
+// both axes.
+void atnodes(const Labels& lab, double x0, double y0, double x1, double y1, double a,
+             bool& at0, bool& at1)
 {
+    at0 = at1 = false;
     for (int j = 0; j < lab.nlab; ++j) {
         auto s = static_cast<std::size_t>(j);
-        if (lab.labattr[s] == 1 && std::fabs(lab.labx[s] - x) < a &&
-            std::fabs(lab.laby[s] - y) < a)
-            return true;
+        if (lab.labattr[s] != 1)
+            continue;
+        double x = lab.labx[s], y = lab.laby[s];
+        at0 = at0 || (std::fabs(x - x0) < a && std::fabs(y - y0) < a);
+        at1 = at1 || (std::fabs(x - x1) < a && std::fabs(y - y1) < a);
     }
-    return false;
 }
 
 }  // namespace
@@ -46,19 +49,21 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         srlen(i, line, lentext, comma, errcode, ')', len);
         if (errcode != 0)
             return;
-        length = std::atof(lentext.c_str());
+        length = tonum(lentext);
         pt.curx = x0 + sgn * length * ux;
         pt.cury = y0 + sgn * length * uy;
         fx = pt.curx;
         fy = pt.cury;
+        bool at0, at1;
+        atnodes(lab, x0, y0, pt.curx, pt.cury, a, at0, at1);
         bool stopped = false;
-        if (atnode(lab, x0, y0, a)) {
+        if (at0) {
             nx += sgn * a * ux;
             ny += sgn * a * uy;
             length -= a;
             stopped = true;
         }
-        if (atnode(lab, pt.curx, pt.cury, a)) {
+        if (at1) {
             fx -= sgn * a * ux;
             fy -= sgn * a * uy;
             length -= a;
@@ -84,17 +89,19 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         int slot = lookup(lab, name, errcode);
         if (slot < 0)
             return;
-        if (atnode(lab, x0, y0, a)) {
-            nx += sgn * a * ux;
-            ny += sgn * a * uy;
-        }
         if (dir == 0 || dir == 2)
             pt.curx = lab.labx[static_cast<std::size_t>(slot)];
         else
             pt.cury = lab.laby[static_cast<std::size_t>(slot)];
         fx = pt.curx;
         fy = pt.cury;
-        if (atnode(lab, pt.curx, pt.cury, a)) {
+        bool at0, at1;
+        atnodes(lab, x0, y0, pt.curx, pt.cury, a, at0, at1);
+        if (at0) {
+            nx += sgn * a * ux;
+            ny += sgn * a * uy;
+        }
+        if (at1) {
             fx -= sgn * a * ux;
             fy -= sgn * a * uy;
         }

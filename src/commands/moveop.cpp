@@ -1,7 +1,5 @@
 #include "quillard.h"
 
-#include <cstdlib>
-
 // Reads the operand of 'x', 'y', 'X' and 'Y': '(' and a distance, or '(' and
 // a label name that must be defined.  Returns 1 for a distance (in d), 0 for
 // a label (its slot in slot); the error code tells whether either was read.
@@ -17,7 +15,7 @@ int moveop(std::size_t pos, std::string_view line, const Labels& lab, const Leng
         std::string buf;
         int comma = 0;
         srlen(i, line, buf, comma, errcode, ')', len);
-        d = errcode == 0 ? std::atof(buf.c_str()) : 0;
+        d = errcode == 0 ? tonum(buf) : 0;
         return 1;
     }
     golab(pos, line, lab, slot, errcode);

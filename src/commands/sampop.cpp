@@ -1,7 +1,5 @@
 #include "quillard.h"
 
-#include <cstdlib>
-
 // Reads the operand of an 's' line: '(' gap ')' or empty parentheses, which
 // stand for the default gap s.  Returns false, with the error code set, when
 // the line is not in order.
@@ -26,6 +24,6 @@ bool sampop(std::size_t pos, std::string_view line, double s, const Lengths& len
     }
     if (errcode != 0)
         return false;
-    gap = std::atof(buf.c_str());
+    gap = tonum(buf);
     return true;
 }

@@ -1,7 +1,5 @@
 #include "quillard.h"
 
-#include <cstdlib>
-
 // First pass of the line commands: moves the current point by a length or
 // to a label's coordinate; a move by a length widens the extents.
 void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, Points& pt,
@@ -20,7 +18,7 @@ void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, 
         srlen(i, line, buf, comma, errcode, ')', len);
         if (errcode != 0)
             return;
-        double length = std::atof(buf.c_str());
+        double length = tonum(buf);
         int way = minus ? (dir + 2) % 4 : dir;
         double x0 = pt.curx, y0 = pt.cury;
         switch (way) {

@@ -59,33 +59,31 @@ void fmtnum(double x, std::string& out)
             out += '0';
             return;
         }
-        if (n < 0) {
-            out += '-';
-            n = -n;
+        // Digits from the right: five fraction digits (trailing zeros
+        // dropped), the point, then the whole part.
+        char text[32];
+        char* end = text + sizeof text;
+        char* p = end;
+        bool neg = n < 0;
+        auto m = static_cast<std::uint64_t>(neg ? -n : n);
+        bool frac = false;
+        for (int k = 0; k < 5; ++k) {
+            auto digit = static_cast<char>('0' + m % 10);
+            m /= 10;
+            if (frac || digit != '0') {
+                *--p = digit;
+                frac = true;
+            }
         }
-        char dig[24];
-        int len = 0;
-        while (n > 0) {
-            dig[len++] = static_cast<char>('0' + n % 10);
-            n /= 10;
-        }
-        int frac = 5;   // fraction digits, before trailing zeros are removed
-        int skip = 0;
-        while (skip < frac && dig[skip] == '0')
-            ++skip;
-        frac -= skip;
-        int whole = len - 5;
-        if (whole <= 0) {
-            out += "0";
-        } else {
-            for (int j = len - 1; j >= 5; --j)
-                out += dig[j];
-        }
-        if (frac > 0) {
-            out += '.';
-            for (int j = 4; j >= skip; --j)
-                out += j < len ? dig[j] : '0';
-        }
+        if (frac)
+            *--p = '.';
+        do {
+            *--p = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m > 0);
+        if (neg)
+            *--p = '-';
+        out.append(p, static_cast<std::size_t>(end - p));
         return;
     }
     char g[40];

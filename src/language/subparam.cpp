@@ -1,7 +1,5 @@
 #include "quillard.h"
 
-#include <cstdlib>
-
 // The part of a parameter command after its letter: nothing (reset to the
 // default, or negate under '-') or '=' and a value.
 void subparam(std::size_t pos, std::string_view line, std::string& buf, const Lengths& len,
@@ -14,7 +12,7 @@ void subparam(std::size_t pos, std::string_view line, std::string& buf, const Le
     } else if (ch == '=' && !minus) {
         srpara(i, line, buf, len, errcode);
         if (errcode == 0)
-            val = std::atof(buf.c_str());
+            val = tonum(buf);
     } else {
         errcode = 1;
     }
