@@ -1,0 +1,2 @@
+" Quillard picture sources and the .quillard file of house defaults.
+autocmd BufNewFile,BufRead *.qld,.quillard setfiletype qld
