@@ -52,10 +52,11 @@ bool regular(const std::string& path)
     return stat(path.c_str(), &sb) == 0 && S_ISREG(sb.st_mode);
 }
 
+// Ends the run: a terminal that could not take the transcript is a failure
+// too, since its messages are lost.
 int finish(int status)
 {
-    flush(term);
-    return status;
+    return flush(term) ? status : 1;
 }
 
 }  // namespace
@@ -124,6 +125,14 @@ int quillard(int argc, char** argv)
             return finish(1);
         }
         say("\n");
+    }
+
+    // Both passes read the source from its start: a pipe cannot be read twice.
+    if (std::fseek(src, 0, SEEK_SET) != 0) {
+        say("\nSource file ", srcname, " cannot be read twice (it is not a regular file).\n",
+            "Nothing was written.\n");
+        std::fclose(src);
+        return finish(1);
     }
 
     std::string out = outname(srcname, ".tex");
