@@ -207,6 +207,10 @@ std::string_view banner();
 // drawing.  Progress and messages go to term.
 void pass1(Reader& src, State& st, const Options& opt);
 
+// Between the passes: lengths emptied, direction and ten parameters reset,
+// the origin shifted (labels and current point), the reference point set.
+void between(State& st);
+
 // The second pass: shifts the origin, writes the picture header, every
 // line's LaTeX and the closing line to out.
 void pass2(Reader& src, State& st, Sink& out, const Options& opt);

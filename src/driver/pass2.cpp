@@ -26,30 +26,7 @@ void annotate(const State& st, int lineno, std::string& buf)
 void pass2(Reader& src, State& st, Sink& out, const Options& opt)
 {
     rewind(src);
-    st.len.nlen = 0;
-    st.dir = 0;
-    // The margins keep their first-pass values; the rest start afresh.
-    Params def = defaults();
-    st.par.a = def.a;
-    st.par.k = def.k;
-    st.par.p = def.p;
-    st.par.v = def.v;
-    st.par.c = def.c;
-    st.par.d = def.d;
-    st.par.s = def.s;
-    st.par.e = def.e;
-    st.par.i = def.i;
-    st.par.o = def.o;
-    // Shift the origin so that the drawing lies in the positive quadrant.
-    st.pt.curx = -st.ext.xmin;
-    st.pt.cury = -st.ext.ymin;
-    for (int j = 0; j < st.lab.nlab; ++j) {
-        auto s = static_cast<std::size_t>(j);
-        st.lab.labx[s] -= st.ext.xmin;
-        st.lab.laby[s] -= st.ext.ymin;
-    }
-    st.pt.refx = st.pt.curx;
-    st.pt.refy = st.pt.cury;
+    between(st);
 
     put(term, "Generating LaTeX source file:  ");
     std::string line, workbuf, outbuf;

@@ -85,27 +85,7 @@ inline Observation observe(std::string_view source, std::string_view conf, const
     ob.margins = st.par;
 
     // Between the passes.
-    st.len.nlen = 0;
-    st.dir = 0;
-    const Params def = defaults();
-    st.par.a = def.a;
-    st.par.k = def.k;
-    st.par.p = def.p;
-    st.par.v = def.v;
-    st.par.c = def.c;
-    st.par.d = def.d;
-    st.par.s = def.s;
-    st.par.e = def.e;
-    st.par.i = def.i;
-    st.par.o = def.o;
-    st.pt.curx = -st.ext.xmin;
-    st.pt.cury = -st.ext.ymin;
-    for (int j = 0; j < st.lab.nlab; ++j) {
-        st.lab.labx[static_cast<std::size_t>(j)] -= st.ext.xmin;
-        st.lab.laby[static_cast<std::size_t>(j)] -= st.ext.ymin;
-    }
-    st.pt.refx = st.pt.curx;
-    st.pt.refy = st.pt.cury;
+    between(st);
     stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, ob.picture);
 
     // Second pass.
