@@ -24,11 +24,12 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         pt.lasty = pt.cury;
         drawn = 1;
         dir = ld;
+        int arrow = ch >= 'A' && ch <= 'Z';   // 'R', 'U', 'L', 'D' end in an arrow
         std::size_t j = skipbl(line, i + 1);
         if (at(line, j) == '!')
-            dline(1, ch < 'a', j, line, outbuf, dir, lab, pt, par, len, minus, errcode);
+            dline(1, arrow, j, line, outbuf, dir, lab, pt, par, len, minus, errcode);
         else
-            dline(0, ch < 'a', j - 1, line, outbuf, dir, lab, pt, par, len, minus, errcode);
+            dline(0, arrow, j - 1, line, outbuf, dir, lab, pt, par, len, minus, errcode);
         return;
     }
 
