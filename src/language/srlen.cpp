@@ -80,12 +80,9 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
     }
     // i is where the scan stopped: the terminator when the operand was read
     // to its end.
+    // Nothing taken, or a '$' without a name, is an empty operand.
     bool bare = kind != DECIMAL && name.empty();
-    if (stored == 0 || (kind == REF && bare)) {
-        errcode = 1;
-        comma = -1;
-    }
-    if (kind == NEGREF && bare) {
+    if (stored == 0 || bare) {
         errcode = 1;
         comma = -1;
     }
