@@ -211,6 +211,19 @@ TEST_P(Golden, Case)
     fs::path dir = base / ("case" + std::to_string(c.line) + "-" + fs::path(c.file).stem().string());
     fs::remove_all(dir);
     fs::create_directories(dir);
+    // Whatever the case's outcome, its files go, and so does the folder of
+    // this process's cases once it is empty (a later case makes it again).
+    struct Cleanup {
+        fs::path dir;
+        ~Cleanup()
+        {
+            std::error_code ec;
+            fs::remove_all(dir, ec);
+            fs::remove(dir.parent_path() / (dir.filename().string() + ".stdout"), ec);
+            fs::remove(dir.parent_path() / (dir.filename().string() + ".stdin"), ec);
+            fs::remove(dir.parent_path(), ec);
+        }
+    } cleanup{dir};
     for (const auto& s : c.sections) {
         if (s.kind != "input")
             continue;
@@ -281,9 +294,6 @@ TEST_P(Golden, Case)
             }
         }
     }
-    fs::remove_all(dir);
-    fs::remove(dir.parent_path() / (dir.filename().string() + ".stdout"));
-    fs::remove(dir.parent_path() / (dir.filename().string() + ".stdin"));
 }
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info)

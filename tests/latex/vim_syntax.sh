@@ -75,7 +75,7 @@ qa!
 VIM
 
 run_vim() {
-  vim -Nu NONE -i NONE -es -c "set rtp^=$vimfiles" -c 'filetype on' -c 'syntax on' "$@" </dev/null >/dev/null 2>&1
+  vim -Nu NONE -i NONE -n -es -c "set rtp^=$vimfiles" -c 'filetype on' -c 'syntax on' "$@" </dev/null >/dev/null 2>&1
 }
 
 passed=0
