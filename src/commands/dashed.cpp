@@ -37,12 +37,18 @@ void dashed(double tx, double ty, int dir, double length, int arrow, int minus, 
     outbuf += ',';
     fmtnum(t1y, outbuf);
     outbuf += ")(";
+    // Left and down carry a minus sign in front of the formatted step, even
+    // where the step rounds to 0.
     if (dir == 0 || dir == 2) {
-        fmtnum(dir == 0 ? step : -step, outbuf);
+        if (dir == 2)
+            outbuf += '-';
+        fmtnum(step, outbuf);
         outbuf += ",0";
     } else {
         outbuf += "0,";
-        fmtnum(dir == 1 ? step : -step, outbuf);
+        if (dir == 3)
+            outbuf += '-';
+        fmtnum(step, outbuf);
     }
     outbuf += "){";
     std::string count;
