@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // ---------------------------------------------------------------- limits
 
@@ -140,7 +142,13 @@ struct Options {
     int nopt = 0;     // -n: line counts instead of progress numbers
     int boxopt = 0;   // -b: 1, -B: 2
     int sopt = 0;     // -s: sample strokes as staircases
+    int quiet = 0;    // --quiet: no transcript, each error once as FILE:LINE: message
+    int noback = 0;   // --no-backup: no .org of an existing output
+    std::string output;   // --output: the output file, "-" for standard output
 };
+
+// Line numbers: a source may have more lines than an int counts.
+using Lineno = std::int64_t;
 
 // The parameter defaults: built in, changed only by the configuration file.
 extern double DEFT, DEFB, DEFL, DEFR, DEFRA, DEFRK, DEFPP, DEFPV, DEFC, DEFD,
@@ -157,12 +165,14 @@ struct Sink {
     std::FILE* fp = nullptr;
     std::string buf;
     bool error = false;   // a write to fp failed
+    bool tty = false;     // fp is a terminal: the transcript is shown as the run goes
 };
 
 void put(Sink& sink, std::string_view text);
-void putnum(Sink& sink, int n);   // decimal text of n
-void progress(Sink& sink, int n); // "[n]"
-bool flush(Sink& sink);           // false when a write failed
+void putnum(Sink& sink, std::int64_t n);   // decimal text of n
+void progress(Sink& sink, std::int64_t n); // "[n]"
+bool flush(Sink& sink);                    // false when a write failed
+void show(Sink& sink);   // flushes a terminal's sink, so that it shows how far the run got
 
 // The terminal: banner, progress, messages and prompts.  Handlers that find
 // a named label or length missing print their message here.
@@ -180,14 +190,29 @@ struct Reader {
     std::size_t cpos = 0;
     bool eof = false;
     bool error = false;     // a read from fp failed
+    bool fresh = true;      // nothing read yet: a byte-order mark is dropped
 };
 
 // Reads the next line into line: the characters up to and including the
-// newline, at most MAXREAD of them.  Returns false at the end of the input.
+// newline, at most MAXREAD of them.  A carriage return before the newline and
+// a UTF-8 byte-order mark at the start are dropped, so that a file saved with
+// Windows line ends reads as its twin with plain newlines.  Returns false at
+// the end of the input.
 bool rdline(Reader& in, std::string& line);
 void rewind(Reader& in);
 
 // ---------------------------------------------------------------- driver
+
+// How line errors are reported: in the transcript with the line number in
+// brackets, once per pass; or, quiet, once per error on a sink of their own
+// as FILE:LINE: message, the form editors read.
+struct Diag {
+    int quiet = 0;
+    std::string file;     // the file the lines come from
+    Sink* errs = nullptr; // where quiet messages go
+    std::vector<std::pair<Lineno, std::string>> seen;   // quiet messages of the first pass
+    std::size_t next = 0;   // the first of them not yet matched in the second pass
+};
 
 // Everything a run carries from line to line and from pass to pass.
 struct State {
@@ -198,6 +223,7 @@ struct State {
     Extents ext;
     int dir = 0;
     int failed = 0;
+    Diag diag;
 };
 
 int quillard(int argc, char** argv);   // the whole program; returns the exit status
@@ -219,9 +245,10 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt);
 void config(std::string_view line, Params& def, const Lengths& len, int& errcode);
 
 // Reads the configuration file, if there is one, into the defaults.  Returns
-// 1 when it held an error.
-int rdconfig();
-int applyconf(Reader& in);
+// 1 when it held an error.  With a quiet Diag, each bad line is reported on
+// its sink under the file's path instead of the one summary message.
+int rdconfig(Diag* quiet = nullptr);
+int applyconf(Reader& in, Diag* quiet = nullptr);
 
 // The whole translation of an in-memory source (and configuration text),
 // with the picture and the transcript after the banner returned as texts.
@@ -231,13 +258,55 @@ int translate(std::string_view source, std::string_view conf, const Options& opt
 
 // Prints the driver's message for an error code after a line; a warning
 // (-1) becomes 0.  The first pass has no message for the direction error.
-void report(int& errcode, int lineno, int pass);
+void report(int& errcode, Lineno lineno, int pass);
+
+// The message of an error code without its line number ("Syntax error"), or
+// null where the handler prints the message itself or the pass has none.
+const char* errtext(int errcode, int pass);
+
+// Reports the error of a line as the run's Diag says.  mark is where the
+// terminal's text stood before the line was dispatched: what a handler
+// printed after it is the first half of its message.  A warning becomes 0.
+void lineerr(Diag& diag, int& errcode, Lineno lineno, int pass, std::string_view line,
+             std::size_t mark);
+
+// Why a line is a syntax error, as far as its shape tells; empty when it
+// does not.
+std::string why(std::string_view line);
 
 // Output and backup names in the current directory for a source name.
 std::string outname(std::string_view srcname, std::string_view ext);
 
-// Copies a file; false, with errno set, when it could not be done.
+// Copies a file into a new file of the other name; false, with errno set,
+// when it could not be done.
 bool copyfile(const std::string& from, const std::string& to);
+
+// The output, replaced atomically: the picture is written to a temporary
+// file beside the file it replaces, synced, and renamed over it.  Until then
+// the old file is untouched; on failure the temporary file is removed.
+struct Outfile {
+    std::string name;     // as the user named it
+    std::string target;   // the file replaced: the name, or where its links lead
+    std::string temp;     // the temporary file, while it exists
+    bool existed = false; // the target is an existing regular file
+    unsigned mode = 0;    // its permissions, which the new file keeps
+    std::FILE* fp = nullptr;
+};
+
+// Finds the target; 0, or an errno value (-1: not a regular file).  bak is
+// the backup's name, which a link from the output is not followed to.
+int resolve(Outfile& f, const std::string& bak);
+bool create(Outfile& f);             // false with errno set
+bool commit(Outfile& f, Sink& sink); // writes sink out, syncs, renames; false with errno set
+void discard(Outfile& f);
+
+// Interrupts (SIGINT, SIGTERM, SIGHUP) remove the temporary files in
+// progress, print one line on fd that says what was kept, and end the run
+// with status 128 + the signal.  SIGXFSZ is ignored: a write past the
+// file-size limit then fails with EFBIG and is reported like any other.
+void trapsigs(int fd, bool quiet);
+void ifkilled(const std::string& what);   // the line's end, after "Interrupted (signal)"
+void temporary(int slot, const std::string* path);   // 0 output, 1 backup; null: none
 
 // -------------------------------------------------------------- language
 

@@ -2,36 +2,91 @@
 
 #include <cerrno>
 
-// Copies the file from to the file to, replacing it.  No shell is involved,
-// so any file name is safe.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeall(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+// Copies the file from into a new file named to: the bytes go to a
+// temporary file beside to, which is synced and renamed over it.  An
+// existing file named to is never opened, and a link of that name is
+// replaced, not followed.  No shell is involved, so any name is safe.  Only a
+// regular file is copied; the open does not wait on a FIFO.
 bool copyfile(const std::string& from, const std::string& to)
 {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr)
+    int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (in < 0)
         return false;
-    std::FILE* out = std::fopen(to.c_str(), "wb");
-    if (out == nullptr) {
-        int err = errno;
-        std::fclose(in);
+    struct stat sb {};
+    if (::fstat(in, &sb) != 0 || !S_ISREG(sb.st_mode)) {
+        int err = S_ISDIR(sb.st_mode) ? EISDIR : EINVAL;
+        ::close(in);
         errno = err;
         return false;
     }
+    std::size_t slash = to.rfind('/');
+    std::string temp = slash == std::string::npos
+                           ? "." + to + ".XXXXXX"
+                           : to.substr(0, slash + 1) + "." + to.substr(slash + 1) + ".XXXXXX";
+    int out = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (out < 0) {
+        int err = errno;
+        ::close(in);
+        errno = err;
+        return false;
+    }
+    temporary(1, &temp);
+    ::fchmod(out, sb.st_mode & 07777);
     char buf[1 << 15];
     bool ok = true;
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) {
-        if (std::fwrite(buf, 1, n, out) != n) {
+    for (;;) {
+        ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (!writeall(out, buf, static_cast<std::size_t>(n))) {
             ok = false;
             break;
         }
     }
     int err = errno;
-    if (std::ferror(in))
+    if (ok && ::fsync(out) != 0) {
         ok = false;
-    if (std::fclose(out) != 0)
+        err = errno;
+    }
+    if (::close(out) != 0 && ok) {
         ok = false;
-    std::fclose(in);
-    if (!ok && errno == 0)
-        errno = err != 0 ? err : EIO;
+        err = errno;
+    }
+    ::close(in);
+    if (ok && ::rename(temp.c_str(), to.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok)
+        ::unlink(temp.c_str());
+    temporary(1, nullptr);
+    errno = ok ? 0 : (err != 0 ? err : EIO);
     return ok;
 }

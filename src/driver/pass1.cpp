@@ -3,25 +3,32 @@
 void pass1(Reader& src, State& st, const Options& opt)
 {
     std::string line;
-    int lineno = 0;
+    Lineno lineno = 0;
     int errcode = 0;
+    bool quiet = st.diag.quiet;
     st.dir = 0;
-    put(term, "Checking Quillard source file:  ");
+    if (!quiet)
+        put(term, "Checking Quillard source file:  ");
     while (rdline(src, line)) {
         ++lineno;
         errcode = 0;
+        std::size_t mark = term.buf.size();
         if (line.size() >= MAXREAD)
             errcode = 11;
         else if (line.find('\0') != std::string::npos)
             errcode = 1;   // no command holds a NUL byte
         else
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
-        report(errcode, lineno, 1);
-        if (errcode != 0)
-            st.failed = 1;
-        if (!opt.nopt)
+        if (errcode != 0) {
+            lineerr(st.diag, errcode, lineno, 1, line, mark);
+            if (errcode != 0)
+                st.failed = 1;
+        }
+        if (!opt.nopt && !quiet)
             progress(term, lineno);
     }
+    if (quiet)
+        return;
     if (opt.nopt) {
         put(term, "(");
         putnum(term, lineno);
@@ -29,4 +36,5 @@ void pass1(Reader& src, State& st, const Options& opt)
     } else {
         put(term, "\n\n");
     }
+    show(term);
 }

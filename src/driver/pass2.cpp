@@ -1,10 +1,12 @@
 #include "quillard.h"
 
+#include <charconv>
+
 namespace {
 
 // The line number of the annotation under -h, at the current point, on the
 // side of the end of the item that the direction says.
-void annotate(const State& st, int lineno, std::string& buf)
+void annotate(const State& st, Lineno lineno, std::string& buf)
 {
     static const char* const anchor[4] = {"b", "r", "t", "l"};
     static const char* const mark[4] = {"$ r $", "$ u $", "$ \\ell $", "$ d $"};
@@ -15,8 +17,10 @@ void annotate(const State& st, int lineno, std::string& buf)
     buf += "){\\makebox(0,0)[";
     buf += anchor[st.dir & 3];
     buf += "]{\\scriptsize ";
-    std::string num;
-    buf += itoa(lineno, num, 10);
+    char num[24];
+    auto [end, ec] = std::to_chars(num, num + sizeof num, lineno);
+    (void)ec;
+    buf.append(num, end);
     buf += mark[st.dir & 3];
     buf += "}}";
 }
@@ -28,31 +32,40 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
     rewind(src);
     between(st);
 
-    put(term, "Generating LaTeX source file:  ");
+    bool quiet = st.diag.quiet;
+    if (!quiet)
+        put(term, "Generating LaTeX source file:  ");
     std::string line, workbuf, outbuf;
     stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, outbuf);
     put(out, outbuf);
 
-    int lineno = 0;
+    Lineno lineno = 0;
     int errcode = 0;
     while (rdline(src, line)) {
         ++lineno;
         int drawn = 0;
         errcode = 0;
         bool dispatched = false;
+        std::size_t mark = term.buf.size();
         if (line.size() >= MAXREAD) {
             errcode = 11;
         } else if (line.find('\0') != std::string::npos) {
+            // No command holds a NUL byte: the line is a syntax error and
+            // keeps its place in the picture as its indentation and a newline.
             errcode = 1;
+            workbuf.assign(line.substr(0, skipbl(line, 0)));
+            dispatched = true;
         } else {
             interpret(line, workbuf, outbuf, st.lab, st.dir, st.par, st.pt, st.len, drawn,
                       opt.boxopt, opt.sopt, errcode);
             dispatched = true;
         }
-        report(errcode, lineno, 2);
-        if (errcode != 0)
-            st.failed = 1;
-        // A line that is not dispatched writes nothing at all.
+        if (errcode != 0) {
+            lineerr(st.diag, errcode, lineno, 2, line, mark);
+            if (errcode != 0)
+                st.failed = 1;
+        }
+        // A piece of an overlong line is not dispatched and writes nothing.
         if (dispatched) {
             if (errcode == 1 || errcode == 4 || errcode == 7)
                 outbuf = "\n";
@@ -63,13 +76,14 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
             annotate(st, lineno, outbuf);
             put(out, outbuf);
         }
-        if (!opt.nopt)
+        if (!opt.nopt && !quiet)
             progress(term, lineno);
     }
-    if (opt.nopt) {
+    if (opt.nopt && !quiet) {
         put(term, "(");
         putnum(term, lineno);
         put(term, " lines)");
     }
     put(out, "\\end{picture}\n");
+    show(term);
 }

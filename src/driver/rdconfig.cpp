@@ -1,17 +1,38 @@
 #include "quillard.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// Opens a configuration file that exists and is not a directory.
-std::FILE* openconf(const std::string& path)
+// Opens a configuration file that exists.  Only a regular file is read: one
+// that is not (a FIFO, a device, a directory) is passed over with a note,
+// without waiting for a writer or reading without end.
+std::FILE* openconf(const std::string& path, Diag* quiet)
 {
-    struct stat sb {};
-    if (stat(path.c_str(), &sb) != 0 || S_ISDIR(sb.st_mode))
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno != EISDIR)
         return nullptr;
-    return std::fopen(path.c_str(), "rb");
+    struct stat sb {};
+    if (fd < 0 || ::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        Sink& to = quiet != nullptr ? *quiet->errs : term;
+        put(to, "Configuration file ");
+        put(to, path);
+        put(to, " is not a regular file; ignored.\n");
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* fp = ::fdopen(fd, "rb");
+    if (fp == nullptr)
+        ::close(fd);
+    return fp;
 }
 
 }  // namespace
@@ -19,24 +40,34 @@ std::FILE* openconf(const std::string& path)
 // Looks for ".quillard" in the current directory, else in the directory the
 // variable QUILLARD names (an empty value counts as unset), and applies each
 // of its lines to the defaults.
-int rdconfig()
+int rdconfig(Diag* quiet)
 {
-    std::FILE* fp = openconf(".quillard");
+    std::string path = ".quillard";
+    std::FILE* fp = openconf(path, quiet);
     if (fp == nullptr) {
         const char* dir = std::getenv("QUILLARD");
         if (dir == nullptr || *dir == '\0')
             return 0;
-        std::string path = dir;
+        path = dir;
         if (path.back() != '/')
             path += '/';
         path += ".quillard";
-        fp = openconf(path);
+        fp = openconf(path, quiet);
         if (fp == nullptr)
             return 0;
     }
     Reader in;
     in.fp = fp;
-    int failed = applyconf(in);
+    int failed = 0;
+    if (quiet != nullptr) {
+        Diag conf;
+        conf.quiet = 1;
+        conf.file = path;
+        conf.errs = quiet->errs;
+        failed = applyconf(in, &conf);
+    } else {
+        failed = applyconf(in);
+    }
     std::fclose(fp);
     return failed;
 }

@@ -1,31 +1,35 @@
 #include "quillard.h"
 
-void report(int& errcode, int lineno, int pass)
+const char* errtext(int errcode, int pass)
 {
-    const char* text = nullptr;
     switch (errcode) {
-    case 0:
-        return;
-    case -1:
-        text = " in [";
-        errcode = 0;
-        break;
-    case 1: text = "\nSyntax error in ["; break;
-    case 2: text = "\nLength specification error in ["; break;
-    case 3: text = "\nMemory for coordinate labels exhausted in ["; break;
-    case 4: case 5: case 7: text = " in ["; break;
-    case 6:
-        if (pass == 1)
-            return;
-        text = "\nDirection specification error in [";
-        break;
-    case 8: text = "\nMemory for numerical labels exhausted in ["; break;
-    case 9: text = "\nToo long label name in ["; break;
-    case 10: text = "\nToo long string for length specification in ["; break;
-    case 11: text = "\nToo long line in input file at ["; break;
-    default: text = "\nSyntax error in ["; break;
+    case 1: return "Syntax error";
+    case 2: return "Length specification error";
+    case 3: return "Memory for coordinate labels exhausted";
+    case 6: return pass == 1 ? nullptr : "Direction specification error";
+    case 8: return "Memory for numerical labels exhausted";
+    case 9: return "Too long label name";
+    case 10: return "Too long string for length specification";
+    case 11: return "Too long line in input file";
+    case 4: case 5: case 7: case -1: case 0: return nullptr;
+    default: return "Syntax error";
     }
-    put(term, text);
+}
+
+void report(int& errcode, Lineno lineno, int pass)
+{
+    if (errcode == 0 || (errcode == 6 && pass == 1))
+        return;
+    if (const char* text = errtext(errcode, pass)) {
+        put(term, "\n");
+        put(term, text);
+        put(term, errcode == 11 ? " at [" : " in [");
+    } else {
+        put(term, " in [");   // completes the handler's own message
+    }
+    if (errcode == -1)
+        errcode = 0;
     putnum(term, lineno);
     put(term, "]\n");
+    show(term);
 }

@@ -1,5 +1,7 @@
 #include "quillard.h"
 
+#include <charconv>
+
 Sink term;
 
 namespace {
@@ -26,20 +28,22 @@ void put(Sink& sink, std::string_view text)
         drain(sink);
 }
 
-void putnum(Sink& sink, int n)
+void putnum(Sink& sink, std::int64_t n)
 {
-    std::string s;
-    put(sink, itoa(n, s, 10));
+    char text[24];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, n);
+    (void)ec;
+    put(sink, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 // The progress number of a line: "[n]".
-void progress(Sink& sink, int n)
+void progress(Sink& sink, std::int64_t n)
 {
-    char text[16];
+    char text[24];
     char* end = text + sizeof text;
     char* p = end;
     *--p = ']';
-    auto m = static_cast<unsigned>(n);
+    auto m = static_cast<std::uint64_t>(n);
     do {
         *--p = static_cast<char>('0' + m % 10);
         m /= 10;
@@ -55,4 +59,13 @@ bool flush(Sink& sink)
     if (sink.fp != nullptr && std::fflush(sink.fp) != 0)
         sink.error = true;
     return !sink.error;
+}
+
+// A terminal is shown the transcript as the run goes: at the end of each pass
+// and with every message, so that an interrupted run shows how far it got.
+// Other streams keep their large buffer.
+void show(Sink& sink)
+{
+    if (sink.tty)
+        flush(sink);
 }

@@ -24,7 +24,9 @@ TEST(Rdline, LongLinesComeInPiecesOfAtMost1002)
 
 TEST(Rdline, StreamAndMemoryAgree)
 {
-    std::string src = "r (1)\n\n" + std::string(3000, 'x') + "\n%% end";
+    std::string src = "\xef\xbb\xbfr (1)\r\n\n" + std::string(3000, 'x') + "\r\n" +
+                      std::string(1001, 'y') + "\r\n" + std::string(1002, 'z') + "\r\r\n%% end";
+    src += std::string(70000, 'w') + "\r\n";   // a carriage return at a block's end
     auto path = std::filesystem::temp_directory_path() / "quillard-rdline.qld";
     std::ofstream(path, std::ios::binary) << src;
     Reader a, b;

@@ -1,0 +1,105 @@
+#include "quillard.h"
+
+#include <cstring>
+
+namespace {
+
+// The reason for a fault at i, where the end of the line was due.
+const char* badend(std::string_view line, std::size_t i)
+{
+    char ch = at(line, i);
+    if (ch == '\r')
+        return "carriage return inside a line";
+    if (i >= line.size())
+        return "missing newline at the end of the file";
+    if (ch == '%')
+        return "a comment after a command starts with '%%'";
+    return "unexpected text after the command";
+}
+
+// The reason for a fault in the parenthesised operands from i on.
+const char* operands(std::string_view line, std::size_t i)
+{
+    i = skipbl(line, i);
+    if (at(line, i) == '\r')
+        return "carriage return inside a line";
+    if (at(line, i) != '(')
+        return "expected '('";
+    for (++i; i < line.size(); ++i) {
+        char ch = line[i];
+        if (ch == '"') {
+            std::size_t close = line.find('"', i + 1);
+            if (close == std::string_view::npos)
+                return "missing closing quote";
+            i = close;
+        } else if (ch == '\r') {
+            return "carriage return inside a line";
+        } else if (ch == '\n') {
+            return "expected ')'";
+        } else if (ch == ')') {
+            std::size_t j = skipbl(line, i + 1);
+            return lineend(line, j) ? nullptr : badend(line, j);
+        }
+    }
+    return "expected ')'";
+}
+
+std::string text(const char* reason)
+{
+    return reason != nullptr ? reason : "";
+}
+
+}  // namespace
+
+// Looks at the shape every command line shares: the command character, the
+// '-' prefix, the parentheses around the operands, the quotes of a text and
+// the line's end.  A fault inside the operands themselves gets no reason.
+std::string why(std::string_view line)
+{
+    if (line.find('\0') != std::string_view::npos)
+        return "NUL byte in the line";
+    int minus = 0;
+    std::size_t i = cmdpos(line, minus);
+    char ch = at(line, i);
+    if (ch == '\r')
+        return "carriage return inside a line";
+    if (minus && (ch == '\n' || i >= line.size()))
+        return "'-' without a command";
+    if (minus && !takesminus(ch)) {
+        if (ch == '%' || ch == '$')
+            return "'-' before a LaTeX or length line";
+        return std::string("command '") + ch + "' takes no '-'";
+    }
+    if (linedir(ch) >= 0) {
+        std::size_t j = skipbl(line, i + 1);
+        return text(operands(line, at(line, j) == '!' ? j + 1 : j));
+    }
+    switch (ch) {
+    case 'p': case 'm': {
+        std::size_t j = skipbl(line, i + 1);
+        return text(lineend(line, j) ? nullptr : badend(line, j));
+    }
+    case 'n': case 'k': case 'a': case 'b': case 'B': case 'c': case 's':
+    case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
+        return text(operands(line, i + 1));
+    case '$': {
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos || eq > line.find('\n'))
+            return "expected '=' after the length's name";
+        return text(line.find('\r') != std::string_view::npos ? "carriage return inside a line"
+                                                             : nullptr);
+    }
+    case '\\': {
+        char letter = at(line, skipbl(line, i + 1));
+        if (letter == '\0' || std::strchr("tblrakpvcdseio%", letter) == nullptr)
+            return "unknown parameter letter after '\\'";
+        return text(line.find('\r') != std::string_view::npos ? "carriage return inside a line"
+                                                             : nullptr);
+    }
+    default:
+        break;
+    }
+    if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7f)
+        return "unknown command character";
+    return std::string("unknown command '") + ch + "'";
+}
