@@ -287,6 +287,7 @@ int quillard(int argc, char** argv)
     if (!opt.quiet)
         put(term, banner());
     State st;
+    st.diag.quiet = opt.quiet;
     st.diag.errs = &run.errs;
     st.failed = rdconfig(opt.quiet ? &st.diag : nullptr);
     st.par = defaults();

@@ -73,3 +73,11 @@ TEST(Copyfile, CopiesBytesAndReportsFailure)
     EXPECT_FALSE(copyfile((dir / "a b;$x.tex").string(), (dir / "no/such/dir.org").string()));
     fs::remove_all(dir);
 }
+
+TEST(Progress, LineNumbersPast32BitsAreWrittenWhole)
+{
+    Sink s;
+    progress(s, 3000000000LL);
+    putnum(s, 9000000000000000000LL);
+    EXPECT_EQ(s.buf, "[3000000000]9000000000000000000");
+}
