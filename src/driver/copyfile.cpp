@@ -46,14 +46,15 @@ bool copyfile(const std::string& from, const std::string& to)
     std::string temp = slash == std::string::npos
                            ? "." + to + ".XXXXXX"
                            : to.substr(0, slash + 1) + "." + to.substr(slash + 1) + ".XXXXXX";
+    temporary(1, &temp);   // before it exists: the name is made in place
     int out = ::mkostemp(temp.data(), O_CLOEXEC);
     if (out < 0) {
         int err = errno;
+        temporary(1, nullptr);
         ::close(in);
         errno = err;
         return false;
     }
-    temporary(1, &temp);
     ::fchmod(out, sb.st_mode & 07777);
     char buf[1 << 15];
     bool ok = true;

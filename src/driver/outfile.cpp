@@ -69,12 +69,15 @@ bool create(Outfile& f)
 {
     std::string base = f.target.substr(dirof(f.target).size());
     f.temp = dirof(f.target) + "." + base + ".XXXXXX";
+    // Known to the interrupt handler before it exists: the name is made in
+    // place in the same text before the file is created.
+    temporary(0, &f.temp);
     int fd = ::mkostemp(f.temp.data(), O_CLOEXEC);
     if (fd < 0) {
+        temporary(0, nullptr);
         f.temp.clear();
         return false;
     }
-    temporary(0, &f.temp);
     unsigned mode = f.mode;
     if (!f.existed) {
         mode_t mask = ::umask(0);
