@@ -1,0 +1,117 @@
+// What the browser tests share: the skip rule, Chromium started headless the
+// way this machine needs it, the site's pages, the quillard program and the
+// examples with the options they are meant to be run with.
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, basename, dirname } from 'node:path';
+import { execFileSync } from 'node:child_process';
+import { pathToFileURL } from 'node:url';
+
+export const SKIP = 77;
+export const site = process.env.QUILLARD_SITE || '';
+export const binary = process.env.QUILLARD_BINARY || '';
+export const examplesDir = process.env.QUILLARD_EXAMPLES || '';
+const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
+
+export function skip(reason) {
+  console.log(`SKIP: ${reason}`);
+  process.exit(SKIP);
+}
+
+// Skips the test unless everything it needs is there.
+export async function needBrowser() {
+  if (process.env.QUILLARD_WEB_SKIP) skip(process.env.QUILLARD_WEB_SKIP);
+  if (!existsSync(join(site, 'index.html'))) skip(`the site is not built (${site}/index.html missing): cmake --build build --target web`);
+  if (!existsSync(CHROMIUM)) skip(`Chromium not found at ${CHROMIUM} (Debian: apt-get install chromium)`);
+  try {
+    return (await import('puppeteer-core')).default;
+  } catch (e) {
+    skip('puppeteer-core not installed: run npm ci in web/');
+  }
+}
+
+// Runs body(browser) with a fresh headless Chromium, closed afterwards.
+export async function withBrowser(puppeteer, body) {
+  const profile = mkdtempSync(join(tmpdir(), 'qld-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      `--user-data-dir=${profile}`, '--font-render-hinting=none'],
+  });
+  try {
+    return await body(browser);
+  } finally {
+    await browser.close();
+    rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+export function pageUrl(name, fragment = '') {
+  return pathToFileURL(join(site, name)).href + (fragment ? '#' + fragment : '');
+}
+
+// Opens a page of the site and waits until it has drawn. Page errors and
+// any request that leaves the file fail the test.
+export async function openPage(browser, name, fragment = '') {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+  page.on('request', (r) => {
+    if (!/^(file|data|blob):/.test(r.url())) problems.push(`request: ${r.url()}`);
+  });
+  await page.goto(pageUrl(name, fragment));
+  await page.waitForSelector('body[data-ready="true"]', { timeout: 20000 });
+  return { page, problems };
+}
+
+// Every example: path, name, option letters from its '%% run:' line, and
+// the .quillard text beside it.
+export function examples() {
+  const out = [];
+  const walk = (d) => {
+    for (const f of readdirSync(d, { withFileTypes: true })) {
+      if (f.isDirectory()) walk(join(d, f.name));
+      else if (f.name.endsWith('.qld')) out.push(join(d, f.name));
+    }
+  };
+  walk(examplesDir);
+  return out.sort().map((path) => {
+    const source = readFileSync(path, 'utf8');
+    const run = /^%% run: quillard(.*)$/m.exec(source);
+    const letters = run ? run[1].split(/\s+/).filter((w) => w.startsWith('-')).map((w) => w.slice(1)).join('') : '';
+    const confPath = join(dirname(path), '.quillard');
+    return { path, name: basename(path, '.qld'), source, letters,
+      conf: existsSync(confPath) ? readFileSync(confPath, 'utf8') : '' };
+  });
+}
+
+// The quillard program's picture for a source, run in a temporary folder
+// with the configuration text as its .quillard; the folder is removed.
+export function programOutput(source, letters, conf) {
+  const dir = mkdtempSync(join(tmpdir(), 'qld-run-'));
+  try {
+    writeFileSync(join(dir, 'pic.qld'), source);
+    if (conf) writeFileSync(join(dir, '.quillard'), conf);
+    let status = 0;
+    let stdout;
+    try {
+      stdout = execFileSync(binary, [...(letters ? ['-' + letters] : []), 'pic.qld'],
+        { cwd: dir, stdio: ['ignore', 'pipe', 'pipe'], env: { PATH: process.env.PATH } });
+    } catch (e) {
+      status = e.status;
+      stdout = e.stdout;
+    }
+    return { status, stdout: stdout.toString('utf8'), tex: readFileSync(join(dir, 'pic.tex'), 'utf8') };
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+// Reports the cases and exits: 0 when every case passed.
+export function finish(name, failures, total) {
+  for (const f of failures) console.log(`FAIL ${f}`);
+  console.log(`${name}: ${total - failures.length} of ${total} cases passed`);
+  process.exit(failures.length ? 1 : 0);
+}
