@@ -354,21 +354,36 @@ function textBox(doc, katex, it, left, top, w, h) {
   const align = pos.includes('t') ? 'flex-start' : pos.includes('b') ? 'flex-end' : 'center';
   div.setAttribute('class', 'qld-text');
   div.setAttribute('style', `position:absolute;left:${r3(left)}px;top:${r3(top)}px;width:${r3(w)}px;` +
-    `height:${r3(h)}px;display:flex;justify-content:${justify};align-items:${align};white-space:nowrap`);
-  const span = doc.createElementNS(XHTML, 'span');
-  span.setAttribute('style', 'display:inline-block;flex:none');
-  if (katex) {
-    try {
-      katex.render(`\\text{${it.text}}`, span, { throwOnError: false, trust: false, strict: 'ignore',
-        output: 'html', maxExpand: 200, maxSize: 20 });
-      // KaTeX scales its output by 1.21 for screens; LaTeX's sizes are wanted.
-      if (span.firstElementChild) span.firstElementChild.style.fontSize = '1em';
-    } catch (e) {
-      span.textContent = it.text;
-    }
-  } else {
-    span.textContent = it.text;
-  }
-  div.appendChild(span);
+    `height:${r3(h)}px;contain:layout style;display:flex;justify-content:${justify};align-items:${align};white-space:nowrap`);
+  div.appendChild(typeset(doc, katex, it.text));
   return div;
+}
+
+// Typeset texts by their source, so that a redraw after a keystroke typesets
+// only what changed; a copy of the kept node goes into each picture.
+const typesetCache = new Map();
+const CACHE_SIZE = 500;
+
+function typeset(doc, katex, text) {
+  const key = text;
+  let node = typesetCache.get(key);
+  if (!node || node.ownerDocument !== doc) {
+    node = doc.createElementNS(XHTML, 'span');
+    node.setAttribute('style', 'display:inline-block;flex:none');
+    if (katex) {
+      try {
+        katex.render(`\\text{${text}}`, node, { throwOnError: false, trust: false, strict: 'ignore',
+          output: 'html', maxExpand: 200, maxSize: 20 });
+        // KaTeX scales its output by 1.21 for screens; LaTeX's sizes are wanted.
+        if (node.firstElementChild) node.firstElementChild.style.fontSize = '1em';
+      } catch (e) {
+        node.textContent = text;
+      }
+    } else {
+      node.textContent = text;
+    }
+    if (typesetCache.size >= CACHE_SIZE) typesetCache.delete(typesetCache.keys().next().value);
+    typesetCache.set(key, node);
+  }
+  return node.cloneNode(true);
 }
