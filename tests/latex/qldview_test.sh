@@ -148,13 +148,33 @@ if [ -f "$png" ] && [ "$w1" -gt $((w0 * 3 / 2)) ]; then ok "-r 300 gives a bigge
 read -r w2 _ < <(png_size "$png")
 [ "$w2" -gt $((w0 * 3 / 2)) ] && ok "-u 2cm gives a bigger picture" || bad "-u 2cm: $w2 pixels wide, $w0 before"
 
-# The .quillard beside the source is used: a deep bottom margin (the source
-# sets the other three itself).
-printf '\\b = 4\n' >"$user/.quillard"
-"$qldview" "$user/my plan.qld" >/dev/null 2>&1
-read -r _ h3 < <(png_size "$png")
-rm -f -- "$user/.quillard"
-[ "$h3" -gt $((h0 + 150)) ] && ok ".quillard beside the source applied" || bad ".quillard not applied: height $h3, $h0 without"
+# The configuration file is the one quillard run in the same directory reads:
+# the current directory's, else the one in QUILLARD; never the source's own
+# unless the source is in the current directory. Each place gets a different
+# bottom margin (the source sets the other three itself); a case names the
+# places that have a .quillard and the margin that must win.
+confdir=$work/conf
+mkdir -p "$confdir"
+while read -r places want; do
+  rm -f -- "$here/.quillard" "$user/.quillard" "$confdir/.quillard"
+  [[ $places == *here* ]] && printf '\\b = 2\n' >"$here/.quillard"
+  [[ $places == *source* ]] && printf '\\b = 4\n' >"$user/.quillard"
+  [[ $places == *env* ]] && printf '\\b = 6\n' >"$confdir/.quillard"
+  out=$(cd "$here" && QUILLARD=$confdir "$qldview" "../user files/my plan.qld" 2>&1 </dev/null)
+  read -r _ h3 < <(png_size "$png")
+  # One unit of margin is 150/2.54 pixels at the default resolution.
+  grow=$(( h3 - h0 - want * 15000 / 254 ))
+  if [ "${grow#-}" -le 2 ]; then
+    ok "configuration with .quillard in '$places': bottom margin $want"
+  else
+    bad "configuration with .quillard in '$places': height $h3, $h0 without, bottom margin $want expected: $out"
+  fi
+done <<'CASES'
+here,source,env 2
+source,env      6
+source          0
+CASES
+rm -f -- "$here/.quillard" "$user/.quillard" "$confdir/.quillard"
 
 # Options reach quillard.
 cp -- "$png" "$work/plain.png"
@@ -172,16 +192,31 @@ if have pdflatex; then
     ok "PDF written next to the source" || bad "PDF: status $status: $out"
 fi
 
-# A source with errors: messages shown, no picture, status 1.
-out=$("$qldview" "$user/broken one.qld" 2>&1)
+# SVG, with the texts drawn as paths so that it needs no font to show.
+if have pdflatex && have dvisvgm; then
+  out=$("$qldview" -f svg "$user/my plan.qld" 2>&1)
+  svg="$user/my plan.svg"
+  if [ "$out" = "$real_user/my plan.svg" ] && grep -q '<svg ' "$svg" && grep -q '<path ' "$svg" &&
+     ! grep -q '<text\|@font-face' "$svg"; then
+    ok "SVG written next to the source, texts as paths"
+  else
+    bad "SVG: $out"
+  fi
+fi
+
+# A source with errors: each message shown once, named by the source as
+# given and the line, no picture, status 1.
+out=$(cd "$user" && "$qldview" "broken one.qld" 2>&1)
 status=$?
-if [ $status -eq 1 ] && grep -q 'Syntax error in \[2\]' <<<"$out" && [ ! -e "$user/broken one.png" ]; then
+if [ $status -eq 1 ] && [ "$(grep -c '^broken one\.qld:2: Syntax error' <<<"$out")" -eq 1 ] && [ ! -e "$user/broken one.png" ]; then
   ok "translation errors reported, no picture"
 else
   bad "broken source: status $status, output: $out"
 fi
 
-# Without the standalone class: the article page cut to the picture.
+# Without the standalone class: the article page cut to the picture. A
+# kpsewhich that does not find standalone.cls makes qldview believe it is
+# not installed.
 fake=$work/fake-kpsewhich
 mkdir -p "$fake"
 cat >"$fake/kpsewhich" <<FAKE
@@ -194,14 +229,42 @@ rm -f -- "$png"
 out=$(PATH=$fake:$PATH "$qldview" "$user/my plan.qld" 2>&1)
 if [ -f "$png" ]; then
   read -r w4 h4 < <(png_size "$png")
-  # Same picture, same border: within a few pixels of the standalone page.
-  if [ $((w4 - w0)) -lt 8 ] && [ $((w0 - w4)) -lt 8 ] && [ $((h4 - h0)) -lt 8 ] && [ $((h0 - h4)) -lt 8 ]; then
-    ok "without standalone: page cut to the picture ($w4 x $h4)"
+  if [ "$w4" -eq "$w0" ] && [ "$h4" -eq "$h0" ]; then
+    ok "without standalone: page cut to the picture ($w4 x $h4, as with standalone)"
   else
     bad "without standalone: $w4 x $h4, standalone gave $w0 x $h0"
   fi
 else
   bad "without standalone: no PNG: $out"
+fi
+
+# The page of the PDF is the picture's box with a border of 4pt all round,
+# with and without standalone: its size in big points, from the picture's
+# header and the unit, against what pdfinfo reads.
+if have pdflatex && have pdfinfo; then
+  read -r pw ph < <(cd "$here" && "$(dirname -- "$qldview")/quillard" --quiet --output=- "../user files/my plan.qld" |
+                    sed -n '1s/^\\begin{picture}(\([^,]*\),\([^)]*\)).*/\1 \2/p')
+  while read -r class unit per_unit; do
+    path=$PATH
+    [ "$class" = article ] && path=$fake:$PATH
+    if [ "$class" = standalone ] && [ -z "$(kpsewhich standalone.cls 2>/dev/null)" ]; then
+      echo "note: the standalone class is not installed (Debian: texlive-latex-extra), its page is not measured"
+      continue
+    fi
+    out=$(PATH=$path "$qldview" -f pdf -u "$unit" "$user/my plan.qld" 2>&1 </dev/null)
+    got=$(pdfinfo "$user/my plan.pdf" 2>/dev/null | sed -n 's/^Page size: *\([0-9.]*\) x \([0-9.]*\) pts.*/\1 \2/p')
+    want=$(awk -v w="$pw" -v h="$ph" -v u="$per_unit" 'BEGIN { b = 8 * 72 / 72.27; printf "%.3f %.3f", w * u + b, h * u + b }')
+    if [ -n "$got" ] && awk -v g="$got" -v e="$want" 'BEGIN { split(g, a, " "); split(e, b, " ");
+         d1 = a[1] - b[1]; d2 = a[2] - b[2]; exit !(d1 * d1 < 1e-4 && d2 * d2 < 1e-4) }'; then
+      ok "$class page of $got bp for a picture of $pw x $ph units of $unit"
+    else
+      bad "$class page: pdfinfo gives '$got' bp, $want expected ($pw x $ph units of $unit): $out"
+    fi
+  done <<'CASES'
+standalone 1cm   28.3464567
+article    1cm   28.3464567
+article    0.5in 36
+CASES
 fi
 
 # The DVI route, when pdflatex is hidden.
@@ -212,7 +275,8 @@ if have latex && have dvipng; then
   [ -f "$png" ] && is_png "$png" && ok "latex and dvipng route" || bad "latex and dvipng route: $out"
 fi
 
-# Every example previews (each from a copy of its folder, .quillard included).
+# Every example previews (each in a copy of its folder, .quillard included,
+# as the current directory).
 while IFS= read -r src; do
   rel=${src#"$examples"/}
   d=$work/ex/$(dirname -- "$rel")
@@ -220,7 +284,7 @@ while IFS= read -r src; do
   cp -- "$src" "$d/"
   [ -f "$(dirname -- "$src")/.quillard" ] && cp -- "$(dirname -- "$src")/.quillard" "$d/"
   opts=$(sed -n 's/^%% run: quillard[[:space:]]\{1,\}\(-[[:alnum:]]*\)[[:space:]].*/\1/p' "$src" | head -n 1)
-  if out=$("$qldview" ${opts:+-o "$opts"} "$d/$(basename -- "$src")" 2>&1) && is_png "$out"; then
+  if out=$(cd "$d" && "$qldview" ${opts:+-o "$opts"} "$(basename -- "$src")" 2>&1) && is_png "$out"; then
     ok "preview of $rel"
   else
     bad "preview of $rel: $out"
