@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <thread>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -332,6 +334,56 @@ TEST(NoWaiting, PromptReadsBoundedNamesAndGivesUp)
         EXPECT_NE(r.terminal.find("nothing done"), std::string::npos) << r.terminal;
     }
     EXPECT_TRUE(fs::is_empty(d.path()));
+}
+
+// ------------------------------------------------- a terminal sees progress
+
+// With the transcript on a terminal and the picture on a pipe that nobody
+// reads, the run stops in the second pass with the pipe full: what it has
+// shown by then must include both passes' message for line 1.
+TEST(Terminal, TranscriptReachesATerminalAsTheRunGoes)
+{
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        GTEST_SKIP() << "no pseudo-terminal here";
+    std::string slave = ::ptsname(master);
+    Scratch d;
+    spit(d / "plan.qld", "Z\n" + bigsource(200000));
+    int pipefd[2];
+    ASSERT_EQ(::pipe(pipefd), 0);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::chdir(d.path().c_str());
+        int tty = ::open(slave.c_str(), O_RDWR);
+        ::dup2(pipefd[1], 1);
+        ::dup2(tty, 2);
+        ::close(pipefd[0]);
+        ::execl(QUILLARD_BINARY, QUILLARD_BINARY, "-n", "--output=-", "plan",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipefd[1]);
+    std::string seen;
+    const std::string want = "Generating LaTeX source file:  \r\nSyntax error in [1]";
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (seen.find(want) == std::string::npos && std::chrono::steady_clock::now() < give_up) {
+        struct pollfd pfd {master, POLLIN, 0};
+        if (::poll(&pfd, 1, 100) <= 0)
+            continue;
+        char buf[4096];
+        ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        seen.append(buf, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "the run is held by the full pipe";
+    ::kill(pid, SIGKILL);
+    wait(pid);
+    ::close(pipefd[0]);
+    ::close(master);
+    EXPECT_NE(seen.find("Checking Quillard source file:  \r\nSyntax error in [1]"), std::string::npos)
+        << seen;
+    EXPECT_NE(seen.find(want), std::string::npos) << seen;
 }
 
 }  // namespace
