@@ -214,6 +214,16 @@ else
   bad "broken source: status $status, output: $out"
 fi
 
+# A bare per cent sign in a text breaks LaTeX far from it: qldview names it.
+printf 'R (2)\nc ("50%% duty")\nR (1)\n' >"$user/duty.qld"
+out=$("$qldview" "$user/duty.qld" 2>&1)
+status=$?
+if [ $status -eq 4 ] && grep -qF '{50% duty}' <<<"$out" && grep -qF 'is written \%' <<<"$out"; then
+  ok "a bare % in a text named, with how to write it"
+else
+  bad "bare % in a text: status $status, output: $out"
+fi
+
 # Without the standalone class: the article page cut to the picture. A
 # kpsewhich that does not find standalone.cls makes qldview believe it is
 # not installed.
