@@ -16,6 +16,7 @@ const THIN = 0.4;    // pt
 const THICK = 0.8;   // pt
 const TEXT_PT = 10;  // the document's normal text size
 const MARGIN = 400;  // px of room around the picture for texts that stick out
+const MAX_COPIES = 10000;   // a longer \multiput is not previewed
 
 // Units of \linethickness and \unitlength, in pt.
 const UNITS = { pt: 1, mm: 2.845276, cm: 28.45276, in: 72.27, bp: 72.27 / 72, sp: 1 / 65536,
@@ -176,6 +177,7 @@ export function parsePicture(tex) {
     const [x0, y0] = sc.pair();
     const [dx, dy] = sc.pair();
     const n = sc.number(sc.group());
+    if (n > MAX_COPIES) throw new Unknown('multiput');
     const first = items.length;
     // The object once, to learn its items; copies follow by offset.
     object(x + x0, y + y0, at, st);
@@ -226,7 +228,8 @@ export function parsePicture(tex) {
         object(0, 0, at, state);
       }
     } catch (e) {
-      if (!(e instanceof Unknown)) throw e;
+      // Anything that cannot be read, nesting too deep for the stack
+      // included, is skipped and reported.
       items.length = first;
       skip(at);
     }

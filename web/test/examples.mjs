@@ -7,7 +7,15 @@ import { encodeFragment } from '../src/share.js';
 
 const puppeteer = await needBrowser();
 const failures = [];
-const cases = examples();
+// Besides the examples, numbers on the edges of decimal conversion and of
+// the five-decimal rounding, which the WebAssembly build converts with its
+// own C library.
+const NUMBERS = [
+  'r (2.0000050000000000000000001)\nu (0.000005)\nl (1.4999999999999999999999999)\nd (0.1)\n',
+  '$a = 123456789012345678901234567.8\n$b = 0.30000000000000004441\nr ($b)\nu (0.00001)\nb ($b, 0.7, "x")\n',
+  '\\i = 0.07\n\\o = 0.03\nr! (0.9)\nR! (1.05)\nd! (0.3000000000000000166)\ns (0.33333333333333331483)\n',
+].map((source, i) => ({ name: `numbers ${i}`, source, letters: 'hs', conf: '' }));
+const cases = [...examples(), ...NUMBERS];
 await withBrowser(puppeteer, async (browser) => {
   for (const ex of cases) {
     const { page, problems } = await openPage(browser, 'index.html',

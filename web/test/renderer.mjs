@@ -11,6 +11,9 @@ const summary = (it) => {
   return [it.kind, ...keys.map((k) => it[k]), it.kind === 'text' ? it.pos + ':' + it.text : it.lw];
 };
 
+// Nesting deeper than any stack holds.
+const DEEP = '\\put(0,0){'.repeat(20000) + '\\line(1,0){1}' + '}'.repeat(20000);
+
 // [LaTeX, the items it draws as summaries, the texts skipped]
 const PICTURES = [
   ['\\put(1,2){\\vector(3,2){1.5}}', [['vector', 1, 2, 2.5, 3, 0.4]], []],
@@ -31,6 +34,8 @@ const PICTURES = [
     [['line', 0, 0, 1, 0, 0.4]], ['\\qbezier(0,0)(1,1)(2,0)', '\\put(0,0){\\oval(1,1)}']],
   ['\\put(0,0){\\line(1,0){1}\n', [], ['\\put(0,0){\\line(1,0){1}']],
   ['\\multiput(0,0)(0.005,0.0025){100}{\\line(1,0){0.005}}', null, []],
+  ['\\multiput(0,0)(1,0){1000000000}{\\line(1,0){1}}', [], ['\\multiput(0,0)(1,0){1000000000}{\\line(1,0){1}}']],
+  [DEEP + '\n\\put(0,0){\\line(1,0){1}}', [['line', 0, 0, 1, 0, 0.4]], [DEEP]],
 ];
 
 const failures = [];
