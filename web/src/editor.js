@@ -10,8 +10,21 @@ export function tokenize(line) {
   if (indent) out.push(['', indent]);
   if (minus) out.push(['q-minus', minus]);
   if (cmd === '%') {
-    if (rest.startsWith('%')) out.push(['q-comment', '%' + rest]);
-    else out.push(['q-latex', '%' + rest]);
+    if (rest.startsWith('%')) {
+      out.push(['q-comment', '%' + rest]);
+      return out;
+    }
+    // LaTeX text, with its substitutions of points, labels and lengths.
+    const text = '%' + rest;
+    const sub = /"[xy&]|"(?:[*/@$]|-\$)[^"]*"/g;
+    let last = 0;
+    let t;
+    while ((t = sub.exec(text)) !== null) {
+      if (t.index > last) out.push(['q-latex', text.slice(last, t.index)]);
+      out.push(['q-subst', t[0]]);
+      last = t.index + t[0].length;
+    }
+    if (last < text.length) out.push(['q-latex', text.slice(last)]);
     return out;
   }
   if (!cmd) return out;
