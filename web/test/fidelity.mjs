@@ -28,7 +28,7 @@ try { execFileSync('kpsewhich', ['pict2e.sty'], { stdio: 'ignore' }); } catch (e
 
 // The picture with the text of every box emptied: the argument in braces
 // that ends each \makebox, \framebox and \dashbox.
-export function withoutTexts(tex) {
+function withoutTexts(tex) {
   let out = '';
   let i = 0;
   const re = /\\(makebox|framebox|dashbox)/g;
