@@ -291,7 +291,7 @@ export function renderPicture(tex, options = {}) {
   for (const it of items) {
     const lw = r3(it.lw * pt);
     if (it.kind === 'line' || it.kind === 'vector') {
-      let { x2, y2 } = it;
+      const { x2, y2 } = it;
       const len = Math.hypot(x2 - it.x, y2 - it.y) * s;
       if (it.kind === 'vector' && len > 0) {
         // pict2e's head: width 3.2 lw + 1.5pt, length 1.52 widths, slightly
@@ -320,9 +320,11 @@ export function renderPicture(tex, options = {}) {
       ink.appendChild(el(doc, 'circle', { cx: X(it.x), cy: Y(it.y), r: r3(Math.abs(it.r) * s), fill: '#000', stroke: 'none' }));
     } else if (it.kind === 'rect') {
       // LaTeX's \frame puts its rules just outside the box.
+      // A negative size lays the box out the other way from its point.
       const o = it.lw * pt / 2;
-      ink.appendChild(el(doc, 'rect', { x: r3(X(it.x) - o), y: r3(Y(it.y + it.h) - o),
-        width: r3(it.w * s + 2 * o), height: r3(it.h * s + 2 * o), 'stroke-width': lw }));
+      const left = Math.min(it.x, it.x + it.w), top = Math.max(it.y, it.y + it.h);
+      ink.appendChild(el(doc, 'rect', { x: r3(X(left) - o), y: r3(Y(top) - o),
+        width: r3(Math.abs(it.w) * s + 2 * o), height: r3(Math.abs(it.h) * s + 2 * o), 'stroke-width': lw }));
     } else if (it.kind === 'dashrect') {
       let d = '';
       for (const [a, b] of dashes(it.w, it.dash)) {
@@ -342,7 +344,8 @@ export function renderPicture(tex, options = {}) {
         fo.appendChild(layer);
         svg.appendChild(fo);
       }
-      layer.appendChild(textBox(doc, katex, it, MARGIN + X(it.x), MARGIN + Y(it.y + it.h), it.w * s, it.h * s));
+      layer.appendChild(textBox(doc, katex, it, MARGIN + X(Math.min(it.x, it.x + it.w)),
+        MARGIN + Y(Math.max(it.y, it.y + it.h)), Math.abs(it.w) * s, Math.abs(it.h) * s));
     }
   }
   return { svg, skipped, box };
