@@ -214,7 +214,7 @@ else
   bad "broken source: status $status, output: $out"
 fi
 
-# A bare per cent sign in a text breaks LaTeX far from it: qldview names it.
+# A bare percent sign in a text breaks LaTeX far from it: qldview names it.
 printf 'R (2)\nc ("50%% duty")\nR (1)\n' >"$user/duty.qld"
 out=$("$qldview" "$user/duty.qld" 2>&1)
 status=$?
