@@ -9,6 +9,16 @@
 # missing.
 set -u
 
+# The processes whose command line names the text: read from /proc by the
+# shell itself, so that no searching process names it too.
+running() {
+  local p line
+  for p in /proc/[0-9]*; do
+    line=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
+    case $line in *"$1"*) printf '%s: %s\n' "${p#/proc/}" "$line" ;; esac
+  done
+}
+
 qldview=$(cd -- "$(dirname -- "$1")" && pwd)/$(basename -- "$1")
 examples=$(cd -- "$2" && pwd)
 limit=8   # seconds from the save to the new picture
@@ -85,10 +95,11 @@ while read -r way path; do
   status=$?
   viewer=
   left=$(ls -A "$d/tmp")
-  if [ "$status" -eq 0 ] && [ -z "$left" ] && ! pgrep -f -- "$d" >/dev/null; then
+  still=$(running "$d")
+  if [ "$status" -eq 0 ] && [ -z "$left" ] && [ -z "$still" ]; then
     ok "$way: an interrupt ends the watch with status 0, nothing left running or behind"
   else
-    bad "$way: after the interrupt: status $status, left in TMPDIR: '$left', processes: $(pgrep -af -- "$d")"
+    bad "$way: after the interrupt: status $status, left in TMPDIR: '$left', processes: $still"
   fi
 done <<CASES
 inotifywait $PATH
