@@ -277,6 +277,11 @@ std::string why(std::string_view line);
 // Output and backup names in the current directory for a source name.
 std::string outname(std::string_view srcname, std::string_view ext);
 
+// Opens a regular file for reading without waiting on a FIFO.  Returns the
+// descriptor, or -1 with errno: as open sets it, EISDIR for a directory, 0
+// for another file that is not regular (a FIFO, a device).
+int openreg(const std::string& path);
+
 // Copies a file into a new file of the other name; false, with errno set,
 // when it could not be done.
 bool copyfile(const std::string& from, const std::string& to);

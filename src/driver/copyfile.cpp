@@ -32,16 +32,14 @@ bool writeall(int fd, const char* p, std::size_t n)
 // regular file is copied; the open does not wait on a FIFO.
 bool copyfile(const std::string& from, const std::string& to)
 {
-    int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    struct stat sb {};
-    if (::fstat(in, &sb) != 0 || !S_ISREG(sb.st_mode)) {
-        int err = S_ISDIR(sb.st_mode) ? EISDIR : EINVAL;
-        ::close(in);
-        errno = err;
+    int in = openreg(from);
+    if (in < 0) {
+        if (errno == 0)
+            errno = EINVAL;
         return false;
     }
+    struct stat sb {};
+    ::fstat(in, &sb);
     std::size_t slash = to.rfind('/');
     std::string temp = slash == std::string::npos
                            ? "." + to + ".XXXXXX"

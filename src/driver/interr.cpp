@@ -10,7 +10,7 @@ namespace {
 constexpr int SIGS[3] = {SIGINT, SIGTERM, SIGHUP};
 
 // What the handler may touch: plain texts set up beforehand, and the
-// temporary files in progress.
+// temporary files in progress.  said holds the start of each signal's line.
 std::string said[3];
 const char* volatile text[3] = {nullptr, nullptr, nullptr};
 volatile std::size_t size[3] = {0, 0, 0};
@@ -87,8 +87,6 @@ void ifkilled(const std::string& what)
     static std::string full[3];
     Hold hold;
     for (int j = 0; j < 3; ++j) {
-        std::size_t head = said[j].find(')') + 1;
-        said[j].resize(head);
         full[j] = said[j] + what + "\n";
         text[j] = full[j].c_str();
         size[j] = full[j].size();

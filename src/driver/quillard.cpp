@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -216,18 +215,12 @@ Open opensrc(const std::string& name, std::FILE*& fp)
     fp = nullptr;
     if (name.find('\0') != std::string::npos)
         return Open::missing;
-    int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int fd = openreg(name);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return Open::missing;
-        return errno == EISDIR ? Open::directory : Open::error;
+        return errno == EISDIR ? Open::directory : errno == 0 ? Open::irregular : Open::error;
     }
-    struct stat sb {};
-    if (::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) {
-        ::close(fd);
-        return S_ISDIR(sb.st_mode) ? Open::directory : Open::irregular;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fp = ::fdopen(fd, "rb");
     if (fp == nullptr) {
         ::close(fd);

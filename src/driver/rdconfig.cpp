@@ -2,10 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -15,20 +12,16 @@ namespace {
 // without waiting for a writer or reading without end.
 std::FILE* openconf(const std::string& path, Diag* quiet)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 && errno != EISDIR)
+    int fd = openreg(path);
+    if (fd < 0 && errno != 0 && errno != EISDIR)
         return nullptr;
-    struct stat sb {};
-    if (fd < 0 || ::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
+    if (fd < 0) {
         Sink& to = quiet != nullptr ? *quiet->errs : term;
         put(to, "Configuration file ");
         put(to, path);
         put(to, " is not a regular file; ignored.\n");
         return nullptr;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     std::FILE* fp = ::fdopen(fd, "rb");
     if (fp == nullptr)
         ::close(fd);
