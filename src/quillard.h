@@ -205,14 +205,39 @@ void rewind(Reader& in);
 
 // How line errors are reported: in the transcript with the line number in
 // brackets, once per pass; or, quiet, once per error on a sink of their own
-// as FILE:LINE: message, the form editors read.
+// as FILE:LINE: message, the form editors read.  Quiet messages are kept
+// until the run ends and then written in line order, those of the first pass
+// before the second pass's own on the same line; an interrupted run writes
+// what it has found so far, in the same order.
+struct Note {
+    Lineno line = 0;
+    std::size_t off = 0, len = 0;   // the message's place in Diag::text
+};
 struct Diag {
     int quiet = 0;
     std::string file;     // the file the lines come from
     Sink* errs = nullptr; // where quiet messages go
-    std::vector<std::pair<Lineno, std::string>> seen;   // quiet messages of the first pass
-    std::size_t next = 0;   // the first of them not yet matched in the second pass
+    std::string text;     // the quiet messages, each "FILE:LINE: ...\n"
+    std::vector<Note> notes;   // in the order found
+    std::size_t first = 0;     // notes of the first pass, once the second has begun
+    std::size_t next = 0;      // the first of them not yet passed by the second pass
+    int second = 0;            // the second pass has begun
 };
+
+// Writes the notes first..n in line order through emit(text, size): each
+// pass found its notes in line order, so this merges two runs, the first
+// pass's note first where both are on one line.  It only reads memory, so
+// that the interrupt handler can use it too.
+template <class Emit>
+void inorder(const Note* notes, std::size_t first, std::size_t n, const char* text, Emit emit)
+{
+    std::size_t i = 0, j = first;
+    while (i < first || j < n) {
+        bool one = j >= n || (i < first && notes[i].line <= notes[j].line);
+        const Note& nt = one ? notes[i++] : notes[j++];
+        emit(text + nt.off, nt.len);
+    }
+}
 
 // Everything a run carries from line to line and from pass to pass.
 struct State {
@@ -248,13 +273,14 @@ void config(std::string_view line, Params& def, const Lengths& len, int& errcode
 // 1 when it held an error.  With a quiet Diag, each bad line is reported on
 // its sink under the file's path instead of the one summary message.
 int rdconfig(Diag* quiet = nullptr);
-int applyconf(Reader& in, Diag* quiet = nullptr);
+int applyconf(Reader& in, State* quiet = nullptr);
 
 // The whole translation of an in-memory source (and configuration text),
 // with the picture and the transcript after the banner returned as texts.
-// Returns the exit status.
+// With opt.quiet, transcript is instead what a quiet run of the program on a
+// source of that name writes on standard error.  Returns the exit status.
 int translate(std::string_view source, std::string_view conf, const Options& opt,
-              std::string& out, std::string& transcript);
+              std::string& out, std::string& transcript, std::string_view name = "source.qld");
 
 // Prints the driver's message for an error code after a line; a warning
 // (-1) becomes 0.  The first pass has no message for the direction error.
@@ -267,12 +293,28 @@ const char* errtext(int errcode, int pass);
 // Reports the error of a line as the run's Diag says.  mark is where the
 // terminal's text stood before the line was dispatched: what a handler
 // printed after it is the first half of its message.  A warning becomes 0.
-void lineerr(Diag& diag, int& errcode, Lineno lineno, int pass, std::string_view line,
+// The state after the line tells the values a quiet message names.
+void lineerr(State& st, int& errcode, Lineno lineno, int pass, std::string_view line,
              std::size_t mark);
+
+// Keeps one quiet message of a line, where the interrupt handler finds it.
+void addnote(Diag& diag, Lineno lineno, std::string_view msg);
+// Writes the quiet messages kept so far in line order and forgets them.
+void tellall(Diag& diag);
 
 // Why a line is a syntax error, as far as its shape tells; empty when it
 // does not.
 std::string why(std::string_view line);
+
+// Why a line met error 2 or 6 (the value and its range, the label and the
+// way the line runs), from the line and the state after it; empty for other
+// codes.
+std::string reason(int errcode, std::string_view line, const State& st);
+
+// The LaTeX characters that the text of a 'b', 'B' or 'c' line uses in a way
+// LaTeX rejects or misreads, one message each ("'%' in a text starts a LaTeX
+// comment; write '\%'").
+std::vector<std::string> texwarn(std::string_view line);
 
 // Output and backup names in the current directory for a source name.
 std::string outname(std::string_view srcname, std::string_view ext);
@@ -281,6 +323,12 @@ std::string outname(std::string_view srcname, std::string_view ext);
 // descriptor, or -1 with errno: as open sets it, EISDIR for a directory, 0
 // for another file that is not regular (a FIFO, a device).
 int openreg(const std::string& path);
+
+// True when the file of this name may be replaced by a picture: there is
+// none, or it is empty, or it holds a picture Quillard wrote (its first line
+// begins with "\begin{picture}(").  A directory counts as true too: the
+// attempt to replace it is what reports it.
+bool ours(const std::string& path);
 
 // Copies a file into a new file of the other name; false, with errno set,
 // when it could not be done.

@@ -3,7 +3,7 @@
 // Applies every line of a configuration file to the defaults.  A bad line
 // is counted, not reported by itself; one message follows the file.  Quiet,
 // each bad line is reported instead, with its number in the file.
-int applyconf(Reader& in, Diag* quiet)
+int applyconf(Reader& in, State* quiet)
 {
     Lengths none;   // no length is known while the file is read
     std::string line;
@@ -24,8 +24,10 @@ int applyconf(Reader& in, Diag* quiet)
         }
         if (errcode != 0) {
             failed = 1;
-            if (quiet != nullptr)
+            if (quiet != nullptr) {
+                quiet->par = defaults();   // a value out of range is named
                 lineerr(*quiet, errcode, lineno, 1, line, mark);
+            }
         }
     }
     if (in.error)

@@ -1,5 +1,7 @@
 #include "quillard.h"
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstring>
 
@@ -16,12 +18,24 @@ const char* volatile text[3] = {nullptr, nullptr, nullptr};
 volatile std::size_t size[3] = {0, 0, 0};
 const char* volatile temps[2] = {nullptr, nullptr};
 volatile sig_atomic_t msgfd = 1;
+// The quiet messages kept so far (Diag's notes and text), published after
+// each one is complete; they move only with the signals held back.
+const Note* volatile notes = nullptr;
+volatile std::size_t nnotes = 0, nfirst = 0;
+const char* volatile notetext = nullptr;
 
 void handler(int sig)
 {
     for (const char* volatile& t : temps) {
         if (t != nullptr)
             ::unlink(t);
+    }
+    if (notes != nullptr && nnotes > 0) {
+        std::size_t first = nfirst < nnotes ? nfirst : nnotes;
+        inorder(notes, first, nnotes, notetext, [](const char* p, std::size_t n) {
+            ssize_t w = ::write(msgfd, p, n);
+            (void)w;
+        });
     }
     for (int j = 0; j < 3; ++j) {
         if (SIGS[j] == sig && text[j] != nullptr) {
@@ -97,4 +111,44 @@ void temporary(int slot, const std::string* path)
 {
     Hold hold;
     temps[slot] = path != nullptr ? path->c_str() : nullptr;
+}
+
+void addnote(Diag& diag, Lineno lineno, std::string_view msg)
+{
+    std::string& text = diag.text;
+    std::vector<Note>& all = diag.notes;
+    if (text.size() + msg.size() > text.capacity() || all.size() == all.capacity() ||
+        notes != all.data() || notetext != text.data()) {
+        Hold hold;
+        text.reserve(std::max(2 * text.capacity(), text.size() + msg.size()));
+        all.reserve(std::max<std::size_t>(2 * all.capacity(), 16));
+        notes = all.data();
+        notetext = text.data();
+    }
+    all.push_back(Note{lineno, text.size(), msg.size()});
+    text.append(msg);
+    // The note is whole before the handler is told of it.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    nfirst = diag.second ? diag.first : all.size();
+    nnotes = all.size();
+}
+
+void tellall(Diag& diag)
+{
+    {
+        Hold hold;
+        notes = nullptr;
+        nnotes = 0;
+    }
+    if (diag.errs != nullptr) {
+        Sink& out = *diag.errs;
+        inorder(diag.notes.data(), diag.second ? diag.first : diag.notes.size(),
+                diag.notes.size(), diag.text.data(),
+                [&out](const char* p, std::size_t n) { put(out, std::string_view(p, n)); });
+        show(out);
+    }
+    diag.notes.clear();
+    diag.text.clear();
+    diag.first = diag.next = 0;
+    diag.second = 0;
 }

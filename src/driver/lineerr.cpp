@@ -1,8 +1,9 @@
 #include "quillard.h"
 
-void lineerr(Diag& diag, int& errcode, Lineno lineno, int pass, std::string_view line,
+void lineerr(State& st, int& errcode, Lineno lineno, int pass, std::string_view line,
              std::size_t mark)
 {
+    Diag& diag = st.diag;
     if (!diag.quiet) {
         report(errcode, lineno, pass);
         return;
@@ -14,12 +15,10 @@ void lineerr(Diag& diag, int& errcode, Lineno lineno, int pass, std::string_view
     }
     if (const char* text = errtext(errcode, pass)) {
         msg = text;
-        if (errcode == 1) {
-            std::string reason = why(line);
-            if (!reason.empty()) {
-                msg += ": ";
-                msg += reason;
-            }
+        std::string more = errcode == 1 ? why(line) : reason(errcode, line, st);
+        if (!more.empty()) {
+            msg += ": ";
+            msg += more;
         }
     } else {
         // The handler printed the message itself, after a newline.
@@ -32,23 +31,27 @@ void lineerr(Diag& diag, int& errcode, Lineno lineno, int pass, std::string_view
     if (errcode == -1)
         errcode = 0;
 
-    // Most errors are met by both passes: each is printed once, when the
-    // first pass meets it, and the second pass adds only its own.
-    if (pass == 1) {
-        diag.seen.emplace_back(lineno, msg);
-    } else {
-        while (diag.next < diag.seen.size() && diag.seen[diag.next].first < lineno)
+    std::string full = diag.file;
+    full += ':';
+    full += std::to_string(lineno);
+    full += ": ";
+    full += msg;
+    full += '\n';
+
+    // Most errors are met by both passes: each is kept once, when the first
+    // pass meets it, and the second pass adds only its own.
+    if (pass == 2) {
+        if (!diag.second) {
+            diag.second = 1;
+            diag.first = diag.notes.size();
+        }
+        while (diag.next < diag.first && diag.notes[diag.next].line < lineno)
             ++diag.next;
-        for (std::size_t k = diag.next; k < diag.seen.size() && diag.seen[k].first == lineno; ++k)
-            if (diag.seen[k].second == msg)
+        for (std::size_t k = diag.next; k < diag.first && diag.notes[k].line == lineno; ++k) {
+            const Note& nt = diag.notes[k];
+            if (std::string_view(diag.text).substr(nt.off, nt.len) == full)
                 return;
+        }
     }
-    Sink& out = *diag.errs;
-    put(out, diag.file);
-    put(out, ":");
-    putnum(out, lineno);
-    put(out, ": ");
-    put(out, msg);
-    put(out, "\n");
-    show(out);
+    addnote(diag, lineno, full);
 }

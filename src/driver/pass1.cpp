@@ -20,9 +20,15 @@ void pass1(Reader& src, State& st, const Options& opt)
         else
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
         if (errcode != 0) {
-            lineerr(st.diag, errcode, lineno, 1, line, mark);
+            lineerr(st, errcode, lineno, 1, line, mark);
             if (errcode != 0)
                 st.failed = 1;
+        } else if (quiet) {
+            // Texts that LaTeX would reject or misread, once each, under
+            // the line's number; they change neither picture nor status.
+            for (const std::string& w : texwarn(line))
+                addnote(st.diag, lineno, st.diag.file + ":" + std::to_string(lineno) +
+                                             ": warning: " + w + "\n");
         }
         if (!opt.nopt && !quiet)
             progress(term, lineno);

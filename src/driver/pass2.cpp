@@ -61,7 +61,7 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
             dispatched = true;
         }
         if (errcode != 0) {
-            lineerr(st.diag, errcode, lineno, 2, line, mark);
+            lineerr(st, errcode, lineno, 2, line, mark);
             if (errcode != 0)
                 st.failed = 1;
         }

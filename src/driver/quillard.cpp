@@ -371,6 +371,18 @@ int quillard(int argc, char** argv)
             std::fclose(src);
             return finish(run, 1);
         }
+        // Only a file Quillard wrote is replaced: a backup of that name that
+        // holds something else (an Org file, a hand-written paper kept by
+        // the first run), or under --no-backup an output that does.
+        const std::string& keep = bak.empty() ? out.target : bak;
+        if (out.existed && !ours(keep)) {
+            tell(run, (bak.empty() ? "Output file " + out.name : "Backup file " + bak) +
+                          " is not a Quillard picture; move it away or " +
+                          (bak.empty() ? "leave out" : "use") +
+                          " --no-backup.  Nothing was written.\n");
+            std::fclose(src);
+            return finish(run, 1);
+        }
         if (out.existed && !bak.empty()) {
             say("File ", out.name, " already exists.\n");
             if (!copyfile(out.target, bak)) {
@@ -396,6 +408,7 @@ int quillard(int argc, char** argv)
         dst.fp = stdout;
     } else {
         if (!create(out)) {
+            tellall(st.diag);
             tell(run, "Cannot create output file " + out.name + ": " + std::strerror(errno) + "\n");
             std::fclose(src);
             return finish(run, 1);
@@ -403,6 +416,7 @@ int quillard(int argc, char** argv)
         dst.fp = out.fp;
     }
     pass2(in, st, dst, opt);
+    tellall(st.diag);
     bool broken = in.error;
     bool written = !broken && (tostdout ? flush(dst) : commit(out, dst));
     int werr = errno;

@@ -53,11 +53,12 @@ int rdconfig(Diag* quiet)
     in.fp = fp;
     int failed = 0;
     if (quiet != nullptr) {
-        Diag conf;
-        conf.quiet = 1;
-        conf.file = path;
-        conf.errs = quiet->errs;
+        State conf;
+        conf.diag.quiet = 1;
+        conf.diag.file = path;
+        conf.diag.errs = quiet->errs;
         failed = applyconf(in, &conf);
+        tellall(conf.diag);
     } else {
         failed = applyconf(in);
     }

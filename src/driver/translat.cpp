@@ -4,19 +4,34 @@
 
 // Translates a source held in memory, with an optional configuration text,
 // exactly as a run of the program would: the picture goes to out, the
-// transcript after the banner to transcript.  No file is read or written.
-// Returns the exit status.
+// transcript after the banner to transcript (quiet: the messages a quiet run
+// writes on standard error, the source called name and the configuration
+// text ".quillard").  No file is read or written.  Returns the exit status.
 int translate(std::string_view source, std::string_view conf, const Options& opt,
-              std::string& out, std::string& transcript)
+              std::string& out, std::string& transcript, std::string_view name)
 {
     Sink saved = std::move(term);
     term = Sink{};
     builtin();
+    Sink errs;
     State st;
+    if (opt.quiet) {
+        st.diag.quiet = 1;
+        st.diag.file = name;
+        st.diag.errs = &errs;
+    }
     if (!conf.empty()) {
         Reader cin;
         cin.mem = conf;
-        st.failed = applyconf(cin);
+        if (opt.quiet) {
+            State cst;
+            cst.diag = st.diag;
+            cst.diag.file = ".quillard";
+            st.failed = applyconf(cin, &cst);
+            tellall(cst.diag);
+        } else {
+            st.failed = applyconf(cin);
+        }
     }
     st.par = defaults();
     Reader in;
@@ -24,11 +39,16 @@ int translate(std::string_view source, std::string_view conf, const Options& opt
     pass1(in, st, opt);
     Sink dst;
     pass2(in, st, dst, opt);
-    if (st.failed)
-        put(term, "\n\nWarning:  Quillard ended unsuccessfully.");
-    put(term, "\n\n");
+    if (opt.quiet) {
+        tellall(st.diag);
+        transcript = std::move(errs.buf);
+    } else {
+        if (st.failed)
+            put(term, "\n\nWarning:  Quillard ended unsuccessfully.");
+        put(term, "\n\n");
+        transcript = std::move(term.buf);
+    }
     out = std::move(dst.buf);
-    transcript = std::move(term.buf);
     term = std::move(saved);
     builtin();
     return st.failed;

@@ -561,7 +561,7 @@ TEST(Backup, OldOutputIsSavedBeforeTheFirstPass)
     for (std::size_t j = 0; j < old.size(); ++j)
         old[j] = static_cast<char>((j * 131) % 256);
     spit(d / "plan.tex", old);
-    spit(d / "plan.org", "an older backup\n");
+    spit(d / "plan.org", "\\begin{picture}(0,0)(0,0)\n\\end{picture}\n");   // an older one
     auto r = quillard(d.path(), {"plan"});
     ended(r, 0);
     EXPECT_EQ(slurp(d / "plan.org"), old) << "byte for byte, NUL bytes included";
@@ -587,6 +587,60 @@ TEST(Backup, SecondRunBacksUpTheFirstPicture)
     EXPECT_EQ(slurp(d / "plan.org"), PICTURE);
     EXPECT_EQ(slurp(d / "plan.tex"),
               "\\begin{picture}(0,2)(0,0)\n\\put(0,2){\\line(0,-1){2}}\n\\end{picture}\n");
+}
+
+// Files of the backup's or the output's name that Quillard did not write
+// survive any number of runs; the first run keeps a hand-written output as
+// the backup, which from then on is kept too.
+TEST(Backup, FilesQuillardDidNotWriteAreNeverReplaced)
+{
+    const std::string ORG = "* TODO notes\n** kept\n", PAPER = "\\documentclass{article}\n";
+    struct Run {
+        std::vector<std::string> args;
+        int status;
+    };
+    struct Case {
+        const char* what;
+        const char* file;   // made before the first run
+        std::string text;
+        std::vector<Run> runs;
+        std::string org, tex;   // what plan.org (empty: none) and plan.tex hold at the end
+    };
+    const Case cases[] = {
+        {"an Org file", "plan.org", ORG, {{{"plan"}, 0}, {{"plan"}, 1}, {{"plan"}, 1}}, ORG, PICTURE},
+        {"an Org file, --no-backup", "plan.org", ORG,
+         {{{"plan"}, 0}, {{"--no-backup", "plan"}, 0}, {{"--quiet", "plan"}, 1}}, ORG, PICTURE},
+        {"a hand-written paper", "plan.tex", PAPER, {{{"plan"}, 0}, {{"plan"}, 1}}, PAPER, PICTURE},
+        {"a hand-written paper, --no-backup", "plan.tex", PAPER,
+         {{{"--no-backup", "plan"}, 1}, {{"--quiet", "--no-backup", "plan"}, 1}}, "", PAPER},
+        {"an empty backup", "plan.org", "", {{{"plan"}, 0}, {{"plan"}, 0}}, PICTURE, PICTURE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scratch d;
+        spit(d / "plan.qld", SOURCE);
+        spit(d / c.file, c.text);
+        for (const auto& run : c.runs) {
+            SCOPED_TRACE(run.args.front());
+            std::string before = fs::exists(d / "plan.tex") ? slurp(d / "plan.tex") : "";
+            auto r = quillard(d.path(), run.args);
+            ended(r, run.status);
+            if (run.status == 1) {
+                if (run.args.front() != "--quiet") {
+                    EXPECT_NE(r.terminal.find(" is not a Quillard picture; move it away"),
+                              std::string::npos) << r.terminal;
+                }
+                EXPECT_EQ(fs::exists(d / "plan.tex") ? slurp(d / "plan.tex") : "", before);
+            }
+        }
+        std::vector<std::string> files{"plan.org", "plan.qld", "plan.tex"};
+        if (c.org.empty())
+            files.erase(files.begin());
+        else
+            EXPECT_EQ(slurp(d / "plan.org"), c.org);
+        EXPECT_EQ(slurp(d / "plan.tex"), c.tex);
+        EXPECT_EQ(listing(d.path()), files);
+    }
 }
 
 }  // namespace

@@ -117,24 +117,26 @@ bool killmidwrite(const fs::path& dir, pid_t pid, int sig)
 
 // Every shape in which the output and the backup are one file, or the backup
 // name leads elsewhere: the old picture ends in plan.org, the new one in
-// plan.tex, and no other file changes.
+// plan.tex, and no other file changes.  A backup name that leads to a file
+// Quillard did not write (notes.txt) stops the run with everything kept.
 TEST(Links, OldPictureSurvivesEveryLinkShape)
 {
     struct Shape {
         const char* name;
         void (*make)(const fs::path&);
+        bool refused;
     };
     const Shape shapes[] = {
         {"plan.org hard link to plan.tex",
-         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_hard_link(d / "plan.tex", d / "plan.org"); }},
+         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_hard_link(d / "plan.tex", d / "plan.org"); }, false},
         {"plan.org symbolic link to plan.tex",
-         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_symlink("plan.tex", d / "plan.org"); }},
+         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_symlink("plan.tex", d / "plan.org"); }, false},
         {"plan.tex symbolic link to plan.org",
-         [](const fs::path& d) { spit(d / "plan.org", OLD); fs::create_symlink("plan.org", d / "plan.tex"); }},
+         [](const fs::path& d) { spit(d / "plan.org", OLD); fs::create_symlink("plan.org", d / "plan.tex"); }, false},
         {"plan.org symbolic link to notes.txt",
-         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_symlink("notes.txt", d / "plan.org"); }},
+         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_symlink("notes.txt", d / "plan.org"); }, true},
         {"plan.org hard link to notes.txt",
-         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_hard_link(d / "notes.txt", d / "plan.org"); }},
+         [](const fs::path& d) { spit(d / "plan.tex", OLD); fs::create_hard_link(d / "notes.txt", d / "plan.org"); }, true},
     };
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.name);
@@ -144,10 +146,11 @@ TEST(Links, OldPictureSurvivesEveryLinkShape)
         shape.make(d.path());
         auto r = quillard(d.path(), {"plan"});
         ASSERT_TRUE(r.exited);
-        EXPECT_EQ(r.status, 0) << r.terminal;
-        EXPECT_EQ(slurp(d / "plan.org"), OLD);
-        EXPECT_EQ(slurp(d / "plan.tex"), NEW);
-        EXPECT_FALSE(fs::is_symlink(d / "plan.org")) << "the backup is a file of its own";
+        EXPECT_EQ(r.status, shape.refused ? 1 : 0) << r.terminal;
+        EXPECT_EQ(slurp(d / "plan.org"), shape.refused ? "my notes\n" : OLD);
+        EXPECT_EQ(slurp(d / "plan.tex"), shape.refused ? OLD : NEW);
+        EXPECT_EQ(fs::is_symlink(d / "plan.org"), shape.refused && std::string(shape.name).find("symbolic") != std::string::npos)
+            << "the backup is a file of its own, or the user's link is kept";
         EXPECT_EQ(slurp(d / "notes.txt"), "my notes\n");
         EXPECT_TRUE(hidden(d.path()).empty());
     }
@@ -220,6 +223,49 @@ TEST(Interrupts, SignalsEndTheRunWithAMessageAndNoTemporaryFile)
     }
 }
 
+// A quiet run killed while it writes the picture still tells, in line
+// order, the errors it has found: here one that only the second pass finds,
+// above one that the first pass found at the end.
+TEST(Interrupts, QuietRunTellsWhatItFoundInLineOrder)
+{
+    Scratch d;
+    spit(d / "plan.qld", "r (-1)\n" + bigsource(400000) + "q\n");
+    Scratch io;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::chdir(d.path().c_str());
+        int err = ::open((io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(err, 2);
+        ::execl(QUILLARD_BINARY, QUILLARD_BINARY, "--quiet", "plan", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Killed once the picture's first bytes are written: the second pass
+    // is past line 1 by then.
+    bool killed = false;
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!killed && std::chrono::steady_clock::now() < give_up) {
+        for (const auto& name : hidden(d.path())) {
+            std::error_code ec;
+            if (name.rfind(".plan.tex.", 0) == 0 && fs::file_size(d / name, ec) > 0 && !ec) {
+                ::kill(pid, SIGINT);
+                killed = true;
+                break;
+            }
+        }
+    }
+    ASSERT_TRUE(killed);
+    int status = wait(pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+    const std::string err = slurp(io / "err");
+    const std::string range = "plan.qld:1: Length specification error: line length -1 is out of "
+                              "range: it must be 0 or more\n";
+    const std::string syntax = "plan.qld:400002: Syntax error: unknown command 'q'\n";
+    EXPECT_EQ(err.substr(0, range.size() + syntax.size()), range + syntax) << err;
+    EXPECT_NE(err.find("quillard: interrupted ("), std::string::npos) << err;
+    EXPECT_TRUE(hidden(d.path()).empty());
+}
+
 // A full disk (here a file-size limit), then a run with room: the first
 // keeps the old picture whole, the second writes the new one.
 TEST(Interrupts, FullDiskThenASecondRun)
@@ -290,7 +336,7 @@ TEST(NoWaiting, FifosAndEndlessFilesAreRefusedOrPassedOver)
         {"source FIFO", "plan.qld", nullptr, 1, "not a regular file"},
         {"source /dev/zero", nullptr, "plan.qld", 1, "not a regular file"},
         {"output FIFO", "plan.tex", nullptr, 1, "Cannot create output file plan.tex: not a regular file"},
-        {"backup FIFO", "plan.org", nullptr, 0, "Original plan.tex backed up in plan.org."},
+        {"backup FIFO", "plan.org", nullptr, 1, "Backup file plan.org is not a Quillard picture"},
         {"configuration FIFO", ".quillard", nullptr, 0, "Configuration file .quillard is not a regular file; ignored."},
         {"configuration /dev/zero", nullptr, ".quillard", 0, "Configuration file .quillard is not a regular file; ignored."},
     };
