@@ -105,6 +105,21 @@ status=$?
 if [ $status -eq 2 ] && grep -q "cannot find" <<<"$out"; then ok "missing source reported"; else bad "missing source: status $status: $out"; fi
 "$qldview" >/dev/null 2>&1
 [ $? -eq 2 ] && ok "no source name: usage" || bad "no source name: wrong status"
+# Help and version as quillard has them; a wrong option points to --help.
+for good in --help --version -V; do
+  out=$("$qldview" $good 2>&1)
+  [ $? -eq 0 ] && [ -n "$out" ] && ok "'qldview $good' answers" || bad "'qldview $good': $out"
+done
+for wrong in --bogus -x "-p bad;name"; do
+  # shellcheck disable=SC2086
+  out=$("$qldview" $wrong "$user/my plan.qld" 2>&1)
+  status=$?
+  if [ $status -eq 2 ] && { [ "$wrong" = "-p bad;name" ] || grep -q "Try 'qldview --help'" <<<"$out"; }; then
+    ok "'qldview $wrong' refused"
+  else
+    bad "'qldview $wrong': status $status: $out"
+  fi
+done
 
 # --- Real previews -------------------------------------------------------------------
 
@@ -202,6 +217,27 @@ if have pdflatex && have dvisvgm; then
   else
     bad "SVG: $out"
   fi
+fi
+
+# quillard's letters directly: 'qldview -hb' draws what '-o -hb' draws.
+if out=$("$qldview" -hb "$user/my plan.qld" 2>&1) && ! cmp -s "$png" "$work/plain.png"; then
+  cp -- "$png" "$work/direct.png"
+  "$qldview" -o -hb "$user/my plan.qld" >/dev/null 2>&1
+  cmp -s "$png" "$work/direct.png" && ok "-hb is quillard's -hb" || bad "-hb and -o -hb differ"
+else
+  bad "-hb: the picture did not change: $out"
+fi
+
+# A package the picture's LaTeX lines need: without it LaTeX fails, with
+# -p it is loaded and its colour drawn.
+printf 'R (1)\n%%\\color{red}\nb (1, 0.6, "$G$")\nR (1)\n' >"$user/red.qld"
+"$qldview" "$user/red.qld" >/dev/null 2>&1
+status=$?
+[ $status -eq 4 ] && ok "a colour without its package fails" || bad "a colour without xcolor: status $status"
+if have dvisvgm; then
+  out=$("$qldview" -f svg -p xcolor "$user/red.qld" 2>&1)
+  grep -q "stroke='#f00'" "$user/red.svg" 2>/dev/null && ok "-p xcolor loads the package: the lines are red" ||
+    bad "-p xcolor: $out"
 fi
 
 # A source with errors: each message shown once, named by the source as
