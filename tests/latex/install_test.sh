@@ -32,6 +32,7 @@ for f in bin/quillard bin/qldview; do
 done
 for f in share/man/man1/quillard.1 share/man/man1/qldview.1 \
          share/vim/vimfiles/ftdetect/qld.vim share/vim/vimfiles/syntax/qld.vim \
+         share/vim/vimfiles/ftplugin/qld.vim \
          share/doc/quillard/language.md; do
   [ -f "$root/$f" ] && [ ! -x "$root/$f" ] && ok "$f installed" || bad "$f missing (or executable)"
 done

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The Vim files: .qld and .quillard are detected, commands, operands, LaTeX
 # lines and their substitutions get their own syntax groups, a line that is
-# no command shows as an error, and every example loads without a Vim error.
+# no command shows as an error, every example loads without a Vim error, and
+# ':make' translates the buffer and lands on the line of its first message.
 #
-#   vim_syntax.sh VIMFILES_DIR EXAMPLES_DIR
+#   vim_syntax.sh VIMFILES_DIR EXAMPLES_DIR QUILLARD_DIR
 set -u
 vimfiles=$1
 examples=$2
+bindir=${3:-}
 
 if ! command -v vim >/dev/null 2>&1; then
   echo "SKIPPED: vim is not installed."
@@ -75,7 +77,7 @@ qa!
 VIM
 
 run_vim() {
-  vim -Nu NONE -i NONE -n -es -c "set rtp^=$vimfiles" -c 'filetype on' -c 'syntax on' "$@" </dev/null >/dev/null 2>&1
+  vim -Nu NONE -i NONE -n -es -c "set rtp^=$vimfiles" -c 'filetype plugin on' -c 'syntax on' "$@" </dev/null >/dev/null 2>&1
 }
 
 passed=0
@@ -116,6 +118,22 @@ while IFS= read -r src; do
     echo "FAIL ${src#"$examples"/}: $res"; failed=$((failed + 1))
   fi
 done < <(find "$examples" -name '*.qld' -type f | LC_ALL=C sort)
+
+# :make: the warning of line 2 and the error of line 4, in that order, and
+# the cursor on line 2.
+if [ -n "$bindir" ]; then
+  mkdir -p "$work/make"
+  printf 'R (1)\nc ("50%% duty")\nR (1)\nZ (1)\n' >"$work/make/plan.qld"
+  (cd "$work/make" && PATH=$bindir:$PATH run_vim -c 'e plan.qld' -c 'silent make' \
+    -c "call writefile([&makeprg, line('.')] + map(getqflist(), 'v:val.lnum . v:val.type . v:val.valid'), '$work/make.out')" \
+    -c 'qa!')
+  got=$(tr '\n' ' ' <"$work/make.out" 2>/dev/null)
+  if [ "$got" = "quillard --quiet % 2 2w1 41 " ]; then
+    echo "ok   :make lands on the first message, a warning, then the error"; passed=$((passed + 1))
+  else
+    echo "FAIL :make gave '$got'"; failed=$((failed + 1))
+  fi
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
