@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The build recipes of the documentation, tried on a small paper with two
 # pictures: a Makefile pattern rule and a latexmk custom dependency.  Each
-# must rebuild only the picture whose source changed, and a source with an
-# error must fail the build and leave no stale picture behind.
+# must rebuild only the picture whose source changed, finish the paper (its
+# reference to a figure resolved, no '??'), and a source with an error must
+# fail the build and leave no stale picture behind.
 #
 #   recipes.sh QUILLARD_DIR DOCS_DIR
 #
@@ -37,8 +38,9 @@ project() {
 \documentclass{article}
 \begin{document}
 \setlength{\unitlength}{1cm}
-\input{figs/a}
-\input{figs/b}
+Figure~\ref{fig:b} shows the second picture.
+\begin{figure}[h]\centering\input{figs/a}\caption{One}\label{fig:a}\end{figure}
+\begin{figure}[h]\centering\input{figs/b}\caption{Two}\label{fig:b}\end{figure}
 \end{document}
 TEX
 }
@@ -57,6 +59,15 @@ try() {
     ok "$name: both pictures and the paper are built"
   else
     bad "$name: pictures or paper missing after the first build"
+  fi
+  if have pdftotext; then
+    local text
+    text=$(pdftotext "$dir/paper.pdf" - 2>/dev/null)
+    if grep -q 'Figure 2 shows' <<<"$text" && ! grep -q '??' <<<"$text"; then
+      ok "$name: the reference to a figure is resolved in one build"
+    else
+      bad "$name: the paper's reference is not resolved: $(head -n 3 <<<"$text")"
+    fi
   fi
   local a1 b1
   a1=$(mtime "$dir/figs/a.tex")
