@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -131,6 +132,30 @@ inline std::string check(std::string_view data)
     std::string out3, transcript3;
     if (translate(in.source, in.conf, flipped, out3, transcript3) != status || out3 != out)
         return "option -n changes the picture or the exit status";
+
+    // Quiet, the picture and the status are the same, and the messages of
+    // the source come one to a line, each with its line number, in order.
+    Options quiet = in.opt;
+    quiet.quiet = 1;
+    std::string out4, errs;
+    if (translate(in.source, in.conf, quiet, out4, errs, "s.qld") != status || out4 != out)
+        return "--quiet changes the picture or the exit status";
+    long long last = 0;
+    for (std::size_t at = 0; at < errs.size();) {
+        std::size_t end = errs.find('\n', at);
+        if (end == std::string::npos)
+            return "a quiet message without its newline";
+        std::string_view msg(errs.data() + at, end - at);
+        at = end + 1;
+        if (msg.substr(0, 10) == ".quillard:")
+            continue;
+        if (msg.substr(0, 6) != "s.qld:")
+            return "a quiet message without its file: " + std::string(msg);
+        long long n = std::atoll(std::string(msg.substr(6)).c_str());
+        if (n < last || n < 1)
+            return "quiet messages out of line order at: " + std::string(msg);
+        last = n;
+    }
 
     if (status != 0 || in.opt.hopt)
         return {};
