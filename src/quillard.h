@@ -144,6 +144,8 @@ struct Options {
     int sopt = 0;     // -s: sample strokes as staircases
     int quiet = 0;    // --quiet: no transcript, each error once as FILE:LINE: message
     int noback = 0;   // --no-backup: no .org of an existing output
+    int ifclean = 0;  // --if-clean: the output is written only by a run without errors
+    int mkdir = 0;    // --mkdir: the output's missing folders are made first
     std::string output;   // --output: the output file, "-" for standard output
 };
 
@@ -329,6 +331,10 @@ int openreg(const std::string& path);
 // begins with "\begin{picture}(").  A directory counts as true too: the
 // attempt to replace it is what reports it.
 bool ours(const std::string& path);
+
+// Makes the folders of a path that do not exist yet, as mkdir -p does;
+// false, with errno set, when one cannot be made or is not a folder.
+bool mkdirs(const std::string& dir);
 
 // Copies a file into a new file of the other name; false, with errno set,
 // when it could not be done.

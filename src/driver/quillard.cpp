@@ -15,7 +15,8 @@ const char* const USAGE = "Usage:  quillard [-option(s)] source_file_name\n";
 
 const char* const HELP =
     "Usage:  quillard [-option(s)] source_file_name\n"
-    "        quillard [--quiet] [--output=FILE] [--no-backup] [-options] source_file_name\n"
+    "        quillard [--quiet] [--output=FILE] [--no-backup] [--if-clean] [--mkdir]\n"
+    "                 [-options] source_file_name\n"
     "\n"
     "Translates a picture source (.qld, added when the name has no extension) into\n"
     "one LaTeX picture environment, written to the source's base name with .tex in\n"
@@ -33,6 +34,8 @@ const char* const HELP =
     "                 SOURCE:LINE: warning: message for texts LaTeX would misread\n"
     "  --output=FILE  write the picture to FILE; '-' writes it to standard output\n"
     "  --no-backup    keep no .org copy of an existing output file\n"
+    "  --if-clean     write the output only when the run has no error\n"
+    "  --mkdir        make the output file's missing folders first\n"
     "  --help         show this help and stop\n"
     "  --version      show the version and stop\n"
     "\n"
@@ -146,6 +149,10 @@ int parse(int argc, char** argv, Args& args)
             args.opt.quiet = 1;
         } else if (a == "--no-backup") {
             args.opt.noback = 1;
+        } else if (a == "--if-clean") {
+            args.opt.ifclean = 1;
+        } else if (a == "--mkdir") {
+            args.opt.mkdir = 1;
         } else if (startswith(a, "--output=")) {
             args.opt.output = a.substr(9);
             if (args.opt.output.empty())
@@ -165,6 +172,8 @@ int parse(int argc, char** argv, Args& args)
     }
     if (bad.empty() && j != argc - 1)
         bad = "one source file name is expected after the options";
+    if (bad.empty() && args.opt.ifclean && args.opt.output == "-")
+        bad = "option '--if-clean' needs an output file: standard output cannot be taken back";
     if (!bad.empty()) {
         std::fprintf(stderr, "quillard: %s\nTry 'quillard --help' for more information.\n",
                      bad.c_str());
@@ -367,6 +376,14 @@ int quillard(int argc, char** argv)
     }
 
     if (!tostdout) {
+        std::size_t slash = out.name.rfind('/');
+        if (opt.mkdir && slash != std::string::npos && slash > 0 &&
+            !mkdirs(out.name.substr(0, slash))) {
+            tell(run, "Cannot make the folder of output file " + out.name + ": " +
+                          std::strerror(errno) + "\n");
+            std::fclose(src);
+            return finish(run, 1);
+        }
         int err = resolve(out, bak);
         if (err != 0) {
             std::string why = err < 0 ? "not a regular file" : std::strerror(err);
@@ -421,7 +438,14 @@ int quillard(int argc, char** argv)
     pass2(in, st, dst, opt);
     tellall(st.diag);
     bool broken = in.error;
-    bool written = !broken && (tostdout ? flush(dst) : commit(out, dst));
+    // --if-clean: after an error the new picture is thrown away, and the
+    // output file stays as it was (or absent).
+    bool dropped = opt.ifclean && st.failed && !broken;
+    if (dropped) {
+        discard(out);
+        say("\n\nNothing was written to ", out.name, " (--if-clean).");
+    }
+    bool written = !broken && (dropped || (tostdout ? flush(dst) : commit(out, dst)));
     int werr = errno;
     if (!written && !tostdout)
         discard(out);
