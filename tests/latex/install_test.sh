@@ -33,7 +33,8 @@ done
 for f in share/man/man1/quillard.1 share/man/man1/qldview.1 \
          share/vim/vimfiles/ftdetect/qld.vim share/vim/vimfiles/syntax/qld.vim \
          share/vim/vimfiles/ftplugin/qld.vim \
-         share/doc/quillard/language.md; do
+         share/doc/quillard/language.md share/doc/quillard/latexmkrc \
+         share/texmf/tex/latex/quillard/quillard.sty; do
   [ -f "$root/$f" ] && [ ! -x "$root/$f" ] && ok "$f installed" || bad "$f missing (or executable)"
 done
 
@@ -68,6 +69,24 @@ if { command -v pdflatex && command -v pdftoppm; } >/dev/null 2>&1 ||
   [ -s "$work/loop.png" ] && ok "installed qldview uses the installed quillard" || bad "installed qldview: $out"
 else
   echo "note: no LaTeX, the installed qldview is not run on a picture"
+fi
+
+# The installed package, found through TEXMFHOME, runs the installed
+# quillard and draws the picture.
+if command -v pdflatex >/dev/null 2>&1; then
+  mkdir -p "$work/paper"
+  printf '%s\n' '\documentclass{article}' '\usepackage{quillard}' '\begin{document}' \
+    '\begin{quillard}' 'R (1)' '\end{quillard}' '\end{document}' >"$work/paper/paper.tex"
+  ln -s "$root/bin/quillard" "$bin/quillard"
+  out=$(cd "$work/paper" && PATH=$bin TEXMFHOME="$root/share/texmf" \
+        pdflatex -interaction=nonstopmode -shell-escape paper </dev/null 2>&1)
+  if ls "$work"/paper/quillard-cache/*.tex >/dev/null 2>&1 && [ "$(TEXMFHOME="$root/share/texmf" kpsewhich quillard.sty)" = "$root/share/texmf/tex/latex/quillard/quillard.sty" ]; then
+    ok "the installed package, on TEXMFHOME, draws with the installed quillard"
+  else
+    bad "the installed package: $(printf "%s" "$out" | tail -n 8)"
+  fi
+else
+  echo "note: no pdflatex, the installed package is not tried"
 fi
 
 echo "$passed passed, $failed failed"
