@@ -173,6 +173,15 @@ rm -rf "$d/build" && mkdir "$d/build"
 ! compile "$d" pdflatex -shell-escape -output-directory=build paper && has "$d/build/paper.log" "outputdir=" &&
   ok "outputdir: without it, quillard's failure says to give it" || bad "outputdir: missing option"
 
+if have lualatex; then
+  d=$work/outdir-lua
+  paper "$d"
+  mkdir -p "$d/build"
+  compile "$d" lualatex -shell-escape -output-directory=build paper && [ "$(runs "$d")" = 2 ] &&
+    [ "$(ls "$d"/build/quillard-cache/*.tex | wc -l)" = 2 ] &&
+    ok "outputdir: LuaLaTeX finds -output-directory by itself" || bad "outputdir: LuaLaTeX"
+fi
+
 d="$work/a folder/with spaces"
 paper "$d" "cachedir={my cache/pics}"
 mv "$d/paper.tex" "$d/my paper.tex"
