@@ -99,6 +99,12 @@ struct Labels {
     std::array<double, MAXLAB> laby{};
     std::array<int, MAXLAB> labattr{};   // 1 for the circle nodes of 'a'
     int nlab = 0;
+    // The circle nodes sorted by x, for the stops of the line commands: built
+    // by nodes() once the labels are final.  -1: not built (a label was
+    // defined since), and the stops search the whole table.
+    std::array<double, MAXLAB> nodex{};
+    std::array<double, MAXLAB> nodey{};
+    int nnode = -1;
 };
 
 // Length variables: named decimal texts, rebuilt in each pass.
@@ -395,6 +401,9 @@ int findlen(const Lengths& len, std::string_view name);  // slot, or -1
 void undeflen(std::string_view name);   // "Undefined length" message
 bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
             int mark, int& errcode);   // false when nothing was stored
+void nodes(Labels& lab);   // sorts the circle nodes for atnode
+// True when a circle node lies within a of (x, y), strictly on both axes.
+bool atnode(const Labels& lab, double x, double y, double a);
 void scsave(std::size_t pos, std::string_view line, double curx, double cury, Labels& lab,
             Extents& ext, int& errcode);
 void scadd(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,

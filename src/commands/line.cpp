@@ -1,28 +1,5 @@
 #include "quillard.h"
 
-#include <cmath>
-
-namespace {
-
-// Tells, in one scan of the labels, whether a circle node (a label of 'a')
-// lies within a of the start (x0, y0) and of the end (x1, y1), strictly on
-// both axes.
-void atnodes(const Labels& lab, double x0, double y0, double x1, double y1, double a,
-             bool& at0, bool& at1)
-{
-    at0 = at1 = false;
-    for (int j = 0; j < lab.nlab; ++j) {
-        auto s = static_cast<std::size_t>(j);
-        if (lab.labattr[s] != 1)
-            continue;
-        double x = lab.labx[s], y = lab.laby[s];
-        at0 = at0 || (std::fabs(x - x0) < a && std::fabs(y - y0) < a);
-        at1 = at1 || (std::fabs(x - x1) < a && std::fabs(y - y1) < a);
-    }
-}
-
-}  // namespace
-
 // Second pass of the line commands: works out the segment with its stops at
 // circle nodes, checks its direction, moves the current point, sets the
 // reference point beside the segment and writes it, solid or dashed.
@@ -54,8 +31,7 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         pt.cury = y0 + sgn * length * uy;
         fx = pt.curx;
         fy = pt.cury;
-        bool at0, at1;
-        atnodes(lab, x0, y0, pt.curx, pt.cury, a, at0, at1);
+        bool at0 = atnode(lab, x0, y0, a), at1 = atnode(lab, pt.curx, pt.cury, a);
         bool stopped = false;
         if (at0) {
             nx += sgn * a * ux;
@@ -95,8 +71,7 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
             pt.cury = lab.laby[static_cast<std::size_t>(slot)];
         fx = pt.curx;
         fy = pt.cury;
-        bool at0, at1;
-        atnodes(lab, x0, y0, pt.curx, pt.cury, a, at0, at1);
+        bool at0 = atnode(lab, x0, y0, a), at1 = atnode(lab, pt.curx, pt.cury, a);
         if (at0) {
             nx += sgn * a * ux;
             ny += sgn * a * uy;

@@ -26,6 +26,7 @@ void between(State& st)
         st.lab.labx[s] -= st.ext.xmin;
         st.lab.laby[s] -= st.ext.ymin;
     }
+    nodes(st.lab);   // the labels are final: sorted for the stops
     st.pt.refx = st.pt.curx;
     st.pt.refy = st.pt.cury;
 }

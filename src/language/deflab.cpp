@@ -25,5 +25,6 @@ bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, do
     lab.labx[slot] = curx;
     lab.laby[slot] = cury;
     ++lab.nlab;
+    lab.nnode = -1;   // the sorted nodes no longer hold every label
     return true;
 }
