@@ -20,6 +20,19 @@ constexpr int MAXLAB = 200;    // coordinate labels
 constexpr int MAXLEN = 200;    // length variables
 constexpr int MAXNAME = 30;    // characters of a name or a number text
 constexpr int MAXREAD = 1002;  // characters one read of a line delivers
+constexpr int NAMEIDX = 512;   // buckets of a table's name index (a power of two)
+
+// A hash index of the names of a table, for lookups that take the first
+// slot of a name without comparing every name before it.  A bucket holds
+// the slot plus one, 0 when empty; a name is entered once, for its first
+// slot.  nidx is the number of slots entered: the index is used only while
+// it equals the table's count, so that a table filled or emptied by other
+// means is searched slot by slot until it is indexed again.
+struct Nameidx {
+    std::array<std::uint8_t, NAMEIDX> bucket{};
+    int nidx = 0;
+};
+static_assert(MAXLAB < 256 && MAXLEN < 256, "a bucket holds a slot plus one in a byte");
 
 // ------------------------------------------------------------ line access
 
@@ -99,6 +112,7 @@ struct Labels {
     std::array<double, MAXLAB> laby{};
     std::array<int, MAXLAB> labattr{};   // 1 for the circle nodes of 'a'
     int nlab = 0;
+    Nameidx idx;
     // The circle nodes sorted by x, for the stops of the line commands: built
     // by nodes() once the labels are final.  -1: not built (a label was
     // defined since), and the stops search the whole table.
@@ -112,6 +126,7 @@ struct Lengths {
     std::array<std::string, MAXLEN> lenname;
     std::array<std::string, MAXLEN> lenval;
     int nlen = 0;
+    Nameidx idx;
 };
 
 // The fourteen drawing parameters.
@@ -398,6 +413,12 @@ int lookup(const Labels& lab, std::string_view name, int& errcode);   // error 4
 bool srparen(std::size_t pos, std::string_view line, std::string& name, int& errcode);
 void undeflab(std::string_view name);   // "Undefined label" message
 int findlen(const Lengths& len, std::string_view name);  // slot, or -1
+// The index of a table of n names: the first slot of a name, or -1, as the
+// search from slot 0 finds it; and the entry of slot n - 1, the table's
+// newest name (the index is rebuilt first when it does not cover the slots
+// before it).
+int findname(const Nameidx& idx, const std::string* names, int n, std::string_view name);
+void addname(Nameidx& idx, const std::string* names, int n);
 void undeflen(std::string_view name);   // "Undefined length" message
 bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
             int mark, int& errcode);   // false when nothing was stored

@@ -25,6 +25,7 @@ bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, do
     lab.labx[slot] = curx;
     lab.laby[slot] = cury;
     ++lab.nlab;
+    addname(lab.idx, lab.labname.data(), lab.nlab);
     lab.nnode = -1;   // the sorted nodes no longer hold every label
     return true;
 }

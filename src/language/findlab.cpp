@@ -1,10 +1,7 @@
 #include "quillard.h"
 
-// The first label of that name, searched from the first slot.
+// The first label of that name, as the search from the first slot finds it.
 int findlab(const Labels& lab, std::string_view name)
 {
-    for (int j = 0; j < lab.nlab; ++j)
-        if (lab.labname[static_cast<std::size_t>(j)] == name)
-            return j;
-    return -1;
+    return findname(lab.idx, lab.labname.data(), lab.nlab, name);
 }

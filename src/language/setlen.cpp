@@ -47,4 +47,5 @@ void setlen(std::size_t pos, std::string_view line, Lengths& len, int& errcode)
     len.lenname[static_cast<std::size_t>(len.nlen)] = name;
     len.lenval[static_cast<std::size_t>(len.nlen)] = val;
     ++len.nlen;
+    addname(len.idx, len.lenname.data(), len.nlen);
 }
