@@ -436,6 +436,7 @@ void minmax(double xmax, double ymax, double xmin, double ymin, Extents& ext);
 void stfile(const Extents& ext, double t, double b, double l, double r, std::string& outbuf);
 double value(double x);
 void fmtnum(double x, std::string& out);   // appends x in the output number format
+void fmtslow(double x, std::string& out);  // the same, through "%.12g"
 std::string numtext(double x);             // x in the output number format
 
 // -------------------------------------------------------------- commands

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 
 TEST(NumberFormat, TableOfExamples)
 {
@@ -98,4 +100,100 @@ TEST(Extents, EachExtentTakesItsOwnCandidate)
     EXPECT_EQ(e.ymax, 5);
     EXPECT_EQ(e.xmin, -3);
     EXPECT_EQ(e.ymin, -6);
+}
+
+// ------------------------------------------------ the digits against "%.12g"
+
+namespace {
+
+std::string slow(double x)
+{
+    std::string s;
+    fmtslow(x, s);
+    return s;
+}
+
+// fmtnum writes exactly what the definition gives: its own digits where it
+// has them, the definition's elsewhere.
+void same(double x)
+{
+    std::string got;
+    fmtnum(x, got);
+    ASSERT_EQ(got, slow(x)) << std::hexfloat << x << std::defaultfloat << " = " << x;
+}
+
+}  // namespace
+
+// The definition itself: where "%.12g" shows no exponent its text stands;
+// where it does, the fixed text has the same value and no exponent.
+TEST(NumberFormat, SlowPathIsGeneralFormatWithoutExponent)
+{
+    const double xs[] = {0, 1, -1, 0.5, 123456.78901, 1e-5, 3e-5, -9e-5, 0.0001, 1e7, 1.5e13,
+                         -2.5e15, 1e30, 1e300, -1.7976931348623157e308, 21474.83648};
+    for (double x : xs) {
+        char g[40];
+        std::snprintf(g, sizeof g, "%.12g", value(x));
+        std::string s = slow(x);
+        EXPECT_EQ(s.find('e'), std::string::npos) << x;
+        if (std::string(g).find('e') == std::string::npos)
+            EXPECT_EQ(s, g) << x;
+        else
+            EXPECT_EQ(std::strtod(s.c_str(), nullptr), std::strtod(g, nullptr)) << x;
+    }
+}
+
+// Every count of hundred-thousandths up to 5 * 10^5 either side of zero, the
+// rounding edge of each (half a unit above it) and the neighbours of that edge.
+TEST(NumberFormat, FastDigitsEqualTheDefinitionOnEveryCount)
+{
+    for (int n = -500000; n <= 500000; ++n) {
+        double x = n * 0.00001;
+        same(x);
+        if (n % 7 == 0) {
+            double edge = (n + 0.5) * 0.00001;
+            same(edge);
+            same(std::nextafter(edge, -INFINITY));
+            same(std::nextafter(edge, INFINITY));
+        }
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// Random values over every magnitude the format meets and beyond, with the
+// rounding edges near them, the band below 10^-4 where "%.12g" would use an
+// exponent, and the edge at 10^7 where fmtnum hands over to the definition.
+TEST(NumberFormat, FastDigitsEqualTheDefinitionOverTheWholeRange)
+{
+    std::mt19937_64 rng(0xf3a7);
+    auto unit = [&rng] { return std::uniform_real_distribution<double>(0, 1)(rng); };
+    for (int k = 0; k < 300000; ++k) {
+        double mag = std::pow(10.0, -9 + unit() * 25);   // 1e-9 .. 1e16
+        double x = (rng() & 1) ? -mag * unit() : mag * unit();
+        same(x);
+        double edge = (std::trunc(x * 100000) + (x < 0 ? -0.5 : 0.5)) / 100000;
+        same(edge);
+        same(std::nextafter(edge, 0.0));
+        same(std::nextafter(edge, 2 * edge));
+        if (HasFatalFailure())
+            return;
+    }
+    for (double b : {1e7, 1e7 - 0.000005, 1e7 - 0.00001, 9999999.999995, 0.00001, 0.000005,
+                     0.0000049999, 0.0001, 0.00009999, 0.000095}) {
+        double x = b;
+        for (int j = 0; j < 64; ++j) {
+            same(x);
+            same(-x);
+            x = std::nextafter(x, INFINITY);
+        }
+        x = b;
+        for (int j = 0; j < 64; ++j) {
+            same(x);
+            same(-x);
+            x = std::nextafter(x, 0.0);
+        }
+    }
+    for (double x : {0.0, -0.0, 1e12, 1e15, 1e30, 1e300, 1.7976931348623157e308, 4.9e-324,
+                     -4.9e-324, 2.2250738585072014e-308})
+        same(x);
 }
