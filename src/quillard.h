@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -65,6 +66,37 @@ inline bool lineend(std::string_view line, std::size_t i)
     char ch = at(line, i);
     return ch == '\n' || (ch == '%' && at(line, i + 1) == '%');
 }
+
+// ------------------------------------------------------------ text output
+
+// Writers that put many short pieces together make room at the end of the
+// text once (grow: at most n more characters), write the pieces there with
+// chars, and cut the text back to what they wrote (done): one growth of the
+// string instead of one for every piece.
+inline char* grow(std::string& s, std::size_t n)
+{
+    std::size_t old = s.size();
+    s.resize(old + n);
+    return s.data() + old;
+}
+inline void done(std::string& s, const char* end)
+{
+    s.resize(static_cast<std::size_t>(end - s.data()));
+}
+inline char* chars(char* p, std::string_view text)
+{
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+inline char* chars(char* p, char ch)
+{
+    *p = ch;
+    return p + 1;
+}
+
+// The longest text of a number in the output format: values of 10^7 and
+// more are written in full, at most 309 digits and a sign for a double.
+constexpr std::size_t MAXNUM = 320;
 
 // Unit vector of a direction.
 inline double unitx(int dir) { return dir == 0 ? 1.0 : dir == 2 ? -1.0 : 0.0; }
@@ -436,8 +468,18 @@ void minmax(double xmax, double ymax, double xmin, double ymin, Extents& ext);
 void stfile(const Extents& ext, double t, double b, double l, double r, std::string& outbuf);
 double value(double x);
 void fmtnum(double x, std::string& out);   // appends x in the output number format
+char* fmtnum(double x, char* p);           // writes it at p (room for MAXNUM), returns its end
 void fmtslow(double x, std::string& out);  // the same, through "%.12g"
 std::string numtext(double x);             // x in the output number format
+
+// The text of a number in the output format, made on the stack, for the
+// writers that take texts.
+struct Num {
+    char text[MAXNUM];
+    std::size_t size;
+    explicit Num(double x) : size(static_cast<std::size_t>(fmtnum(x, text) - text)) {}
+    operator std::string_view() const { return {text, size}; }
+};
 
 // -------------------------------------------------------------- commands
 

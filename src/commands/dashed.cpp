@@ -27,40 +27,44 @@ void dashed(double tx, double ty, int dir, double length, int arrow, int minus, 
     const char* sx = slopex(dir);
     const char* sy = slopey(dir);
 
-    subline(0, numtext(tx), numtext(ty), sx, sy, numtext(r * 0.5), outbuf);
+    subline(0, Num(tx), Num(ty), sx, sy, Num(r * 0.5), outbuf);
     if (!minus)
         outbuf.pop_back();
 
     double t1x = tx + ux * (r * 0.5), t1y = ty + uy * (r * 0.5);
-    outbuf += " \\multiput(";
-    fmtnum(t1x, outbuf);
-    outbuf += ',';
-    fmtnum(t1y, outbuf);
-    outbuf += ")(";
+    Num n1x(t1x), n1y(t1y), nstep(step), ni(i);
+    std::string count;
+    itoa(n, count, 10);
+    char* p = grow(outbuf, n1x.size + n1y.size + nstep.size + ni.size + count.size() + 64);
+    p = chars(p, " \\multiput(");
+    p = chars(p, n1x);
+    p = chars(p, ',');
+    p = chars(p, n1y);
+    p = chars(p, ")(");
     // Left and down carry a minus sign in front of the formatted step, even
     // where the step rounds to 0.
     if (dir == 0 || dir == 2) {
         if (dir == 2)
-            outbuf += '-';
-        fmtnum(step, outbuf);
-        outbuf += ",0";
+            p = chars(p, '-');
+        p = chars(p, nstep);
+        p = chars(p, ",0");
     } else {
-        outbuf += "0,";
+        p = chars(p, "0,");
         if (dir == 3)
-            outbuf += '-';
-        fmtnum(step, outbuf);
+            p = chars(p, '-');
+        p = chars(p, nstep);
     }
-    outbuf += "){";
-    std::string count;
-    outbuf += itoa(n, count, 10);
-    outbuf += "}{\\line(";
-    outbuf += sx;
-    outbuf += ',';
-    outbuf += sy;
-    outbuf += "){";
-    fmtnum(i, outbuf);
-    outbuf += "}} ";
+    p = chars(p, "){");
+    p = chars(p, count);
+    p = chars(p, "}{\\line(");
+    p = chars(p, sx);
+    p = chars(p, ',');
+    p = chars(p, sy);
+    p = chars(p, "){");
+    p = chars(p, ni);
+    p = chars(p, "}} ");
+    done(outbuf, p);
 
     double t2x = t1x + ux * (n * step), t2y = t1y + uy * (n * step);
-    subline(arrow, numtext(t2x), numtext(t2y), sx, sy, numtext((i + g) + r * 0.5), outbuf);
+    subline(arrow, Num(t2x), Num(t2y), sx, sy, Num((i + g) + r * 0.5), outbuf);
 }

@@ -8,24 +8,27 @@ void dbox(int dashed, std::string_view dash, std::string_view x, std::string_vie
           std::string& outbuf, int boxopt)
 {
     bool thick = dashed ? boxopt == 2 : (boxopt == 1 || boxopt == 2);
-    outbuf += thick ? "{\\thicklines\\put(" : "\\put(";
-    outbuf += x;
-    outbuf += ',';
-    outbuf += y;
+    char* p = grow(outbuf, dash.size() + x.size() + y.size() + width.size() + height.size() +
+                               contents.size() + 64);
+    p = chars(p, thick ? "{\\thicklines\\put(" : "\\put(");
+    p = chars(p, x);
+    p = chars(p, ',');
+    p = chars(p, y);
     if (dashed) {
-        outbuf += "){\\dashbox{";
-        outbuf += dash;
-        outbuf += "}(";
+        p = chars(p, "){\\dashbox{");
+        p = chars(p, dash);
+        p = chars(p, "}(");
     } else {
-        outbuf += "){\\framebox(";
+        p = chars(p, "){\\framebox(");
     }
-    outbuf += width;
-    outbuf += ',';
-    outbuf += height;
-    outbuf += "){";
-    outbuf += contents;
-    outbuf += "}}";
+    p = chars(p, width);
+    p = chars(p, ',');
+    p = chars(p, height);
+    p = chars(p, "){");
+    p = chars(p, contents);
+    p = chars(p, "}}");
     if (thick)
-        outbuf += '}';
-    outbuf += '\n';
+        p = chars(p, '}');
+    p = chars(p, '\n');
+    done(outbuf, p);
 }

@@ -19,7 +19,8 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
     double nx = x0, ny = y0;   // near end
     double fx, fy;             // far end
     double length = 0;
-    std::string lentext, sx = slopex(dir), sy = slopey(dir);
+    std::string lentext, psx, psy;   // psx, psy: the slopes towards a label
+    std::string_view sx = slopex(dir), sy = slopey(dir);
 
     if (numstart(at(line, skipbl(line, i + 1)))) {
         int comma = 0;
@@ -53,7 +54,7 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
                 return;
             }
             if (!dash)
-                lentext = numtext(length);
+                lentext = Num(length);
         } else if (length < 0) {
             errcode = 2;   // written all the same, and the point has moved
         }
@@ -85,9 +86,11 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         double h = minus ? (across ? nx : ny) : (across ? fx : fy);
         if (!dash) {
             if (across)
-                linep(t, h, sx, sy, lentext);
+                linep(t, h, psx, psy, lentext);
             else
-                linev(t, h, sx, sy, lentext);
+                linev(t, h, psx, psy, lentext);
+            sx = psx;
+            sy = psy;
             if ((across ? sx : sy) != (dir < 2 ? "1" : "-1"))
                 errcode = 6;   // the label lies behind: written with its own slope
         } else {
@@ -108,7 +111,7 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
     if (dash)
         dashed(tx, ty, dir, length, cap, minus, par.e, par.i, par.o, outbuf);
     else
-        subline(cap, numtext(tx), numtext(ty), sx, sy, lentext, outbuf);
+        subline(cap, Num(tx), Num(ty), sx, sy, lentext, outbuf);
 }
 
 // Writes n in the given base into s and returns s; a negative base leaves s

@@ -10,10 +10,13 @@ void pm(int sign, std::size_t pos, std::string_view line, std::string& outbuf, i
         return;
     }
     double ux = unitx(dir), uy = unity(dir);
-    outbuf += "\\put(";
-    fmtnum(x - p * ux - v * uy, outbuf);
-    outbuf += ',';
-    fmtnum(y - p * uy + v * ux, outbuf);
-    outbuf += sign ? "){\\makebox(0,0){$ \\scriptstyle - $}}\n"
-                   : "){\\makebox(0,0){$ \\scriptstyle + $}}\n";
+    Num nx(x - p * ux - v * uy), ny(y - p * uy + v * ux);
+    char* at = grow(outbuf, nx.size + ny.size + 48);
+    at = chars(at, "\\put(");
+    at = chars(at, nx);
+    at = chars(at, ',');
+    at = chars(at, ny);
+    at = chars(at, sign ? "){\\makebox(0,0){$ \\scriptstyle - $}}\n"
+                        : "){\\makebox(0,0){$ \\scriptstyle + $}}\n");
+    done(outbuf, at);
 }

@@ -30,8 +30,8 @@ void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir
 
     if (!sopt) {
         static const char* const slope[4][2] = {{"2", "1"}, {"-1", "2"}, {"-2", "1"}, {"-1", "-2"}};
-        subline(0, numtext(sx), numtext(sy), slope[dir][0], slope[dir][1],
-                numtext(dir == 0 || dir == 2 ? e : e / 2), outbuf);
+        subline(0, Num(sx), Num(sy), slope[dir][0], slope[dir][1],
+                Num(dir == 0 || dir == 2 ? e : e / 2), outbuf);
     } else {
         double along = e / 100, across = e / 200;
         double stepx = dir == 0 ? along : dir == 2 ? -along : -across;

@@ -10,8 +10,8 @@ constexpr char PAIRS[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the digits of n backwards, ending before p; returns their start.
-char* digits(std::uint32_t n, char* p)
+// Writes the digits of n backwards, ending before p.
+void digits(std::uint32_t n, char* p)
 {
     while (n >= 100) {
         const char* d = PAIRS + 2 * (n % 100);
@@ -25,12 +25,19 @@ char* digits(std::uint32_t n, char* p)
     } else {
         *--p = static_cast<char>('0' + n);
     }
-    return p;
+}
+
+// The number of digits of n, below 10^7.
+int width(std::uint32_t n)
+{
+    if (n < 1000)
+        return n < 10 ? 1 : n < 100 ? 2 : 3;
+    return n < 10000 ? 4 : n < 100000 ? 5 : n < 1000000 ? 6 : 7;
 }
 
 }  // namespace
 
-// Appends x in the output number format: rounded by value to five decimals,
+// Writes x in the output number format at p: rounded by value to five decimals,
 // then at most 12 significant digits, trailing zeros and point removed, never
 // an exponent.
 //
@@ -38,37 +45,44 @@ char* digits(std::uint32_t n, char* p)
 // of at most 12 digits, and those digits, with the point five from the right,
 // are exactly what twelve significant digits show of it.  They are written
 // here from the count itself; larger values take the definition (fmtslow).
-void fmtnum(double x, std::string& out)
+char* fmtnum(double x, char* at)
 {
     double y = (x >= 0 ? x + 0.000005 : x - 0.000005) * 100000;
     if (!(std::fabs(y) < 1e12)) {
-        fmtslow(x, out);
-        return;
+        std::string text;
+        fmtslow(x, text);
+        return chars(at, text);
     }
     auto n = static_cast<std::int64_t>(y);
     bool neg = n < 0;
     auto m = static_cast<std::uint64_t>(neg ? -n : n);
     auto whole = static_cast<std::uint32_t>(m / 100000);
     auto frac = static_cast<std::uint32_t>(m % 100000);
-    char text[24];
-    char* end = text + sizeof text;
-    char* p = end;
-    if (frac != 0) {
-        int keep = 5;   // fraction digits, trailing zeros dropped
-        while (frac % 10 == 0) {
-            frac /= 10;
-            --keep;
-        }
-        char* start = digits(frac, p);
-        while (end - start < keep)
-            *--start = '0';
-        p = start;
-        *--p = '.';
-    }
-    p = digits(whole, p);
+    char* p = at;
     if (neg)
-        *--p = '-';
-    out.append(p, static_cast<std::size_t>(end - p));
+        *p++ = '-';
+    p += width(whole);
+    digits(whole, p);
+    if (frac == 0)
+        return p;
+    int keep = 5;   // fraction digits, trailing zeros dropped
+    while (frac % 10 == 0) {
+        frac /= 10;
+        --keep;
+    }
+    *p++ = '.';
+    p += keep;
+    char* start = p - width(frac);   // the zeros after the point come first
+    while (start > p - keep)
+        *--start = '0';
+    digits(frac, p);
+    return p;
+}
+
+void fmtnum(double x, std::string& out)
+{
+    char text[MAXNUM];
+    out.append(text, static_cast<std::size_t>(fmtnum(x, text) - text));
 }
 
 std::string numtext(double x)

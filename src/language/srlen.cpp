@@ -11,9 +11,11 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
 {
     enum { DECIMAL, REF, NEGREF } kind = DECIMAL;
     bool dot = false;       // the first '.' has been taken
-    std::string name;       // the name of a reference
-    std::size_t stored = 0; // characters taken, the '-' of '-$name' included
-    buf.clear();
+    // The characters taken: the decimal text, or the name of a reference
+    // (after the '-' of '-$name', which counts as taken).
+    char got[MAXNAME];
+    std::size_t stored = 0;
+    bool over = false;      // the operand's handling ended at once, pos set
 
     std::size_t i = pos + 1;
     char ch = at(line, i);
@@ -21,8 +23,7 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
         i = skipbl(line, i);
         ch = at(line, i);
         if (isdigit_(ch) || ch == '.' || ch == '-') {
-            buf += ch;
-            stored = 1;
+            got[stored++] = ch;
             dot = ch == '.';
             ++i;
         } else if (ch == '$') {
@@ -32,57 +33,59 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
             errcode = 1;
         }
         if (errcode == 0) {
-            for (;;) {
+            for (;; ++i) {
                 ch = at(line, i);
                 if (ch == term)
                     break;
-                if (isblank_(ch)) {
-                    ++i;
+                if (isblank_(ch))
                     continue;
-                }
-                if (kind != DECIMAL && (ch == '\n' || ch == '\0')) {
-                    // A reference must be closed on its own line.
-                    errcode = 1;
-                    pos = i;
-                    return;
-                }
-                bool take;
-                if (isdigit_(ch) || (ch == '.' && !dot)) {
-                    take = true;
-                } else if (kind != DECIMAL) {
-                    take = ch != '\n' && ch != '\0';
-                } else if (ch == '$' && buf == "-") {
-                    kind = NEGREF;
-                    ++i;
-                    continue;
-                } else {
-                    take = false;
-                }
-                if (!take) {
-                    errcode = 1;
-                    break;
+                bool number = isdigit_(ch) || (ch == '.' && !dot);
+                if (!number) {
+                    if (kind == DECIMAL) {
+                        if (ch == '$' && stored == 1 && got[0] == '-') {
+                            kind = NEGREF;
+                            continue;
+                        }
+                        errcode = 1;
+                        break;
+                    }
+                    if (ch == '\n' || ch == '\0') {
+                        // A reference must be closed on its own line.
+                        errcode = 1;
+                        over = true;
+                        break;
+                    }
                 }
                 if (stored == MAXNAME) {
-                    errcode = (isdigit_(ch) || (ch == '.' && !dot)) ? 10 : 9;
-                    pos = i;
-                    return;
+                    errcode = number ? 10 : 9;
+                    over = true;
+                    break;
                 }
-                if (ch == '.' && !dot)
-                    dot = true;
-                if (kind == DECIMAL)
-                    buf += ch;
-                else
-                    name += ch;
-                ++stored;
-                ++i;
+                dot = dot || ch == '.';
+                got[stored++] = ch;
             }
         }
+    }
+    // The buffer holds the decimal text, or the '-' of '-$name' until the
+    // reference is resolved.
+    std::string_view name;
+    if (kind == REF) {
+        name = std::string_view(got, stored);
+        buf.clear();
+    } else if (kind == NEGREF) {
+        name = std::string_view(got + 1, stored - 1);
+        buf.assign(1, '-');
+    } else {
+        buf.assign(got, stored);
+    }
+    if (over) {
+        pos = i;
+        return;
     }
     // i is where the scan stopped: the terminator when the operand was read
     // to its end.
     // Nothing taken, or a '$' without a name, is an empty operand.
-    bool bare = kind != DECIMAL && name.empty();
-    if (stored == 0 || bare) {
+    if (stored == 0 || (kind != DECIMAL && name.empty())) {
         errcode = 1;
         comma = -1;
     }
@@ -116,14 +119,14 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
         if (slot < 0) {
             undeflen(name);
             errcode = 7;
-        } else if (kind == REF) {
-            buf = len.lenval[static_cast<std::size_t>(slot)];
         } else {
             const std::string& val = len.lenval[static_cast<std::size_t>(slot)];
-            if (!val.empty() && val[0] == '-')
+            if (kind == REF)
+                buf = val;
+            else if (!val.empty() && val[0] == '-')
                 buf.assign(val, 1);
             else
-                buf = "-" + val;
+                buf.append(val);   // after its '-'
         }
     }
 }
