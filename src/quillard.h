@@ -246,6 +246,9 @@ struct Reader {
     bool eof = false;
     bool error = false;     // a read from fp failed
     bool fresh = true;      // nothing read yet: a byte-order mark is dropped
+    bool nul = false;       // the line last read holds a NUL byte
+    std::size_t nulat = 0;  // the first NUL byte at or after the read position
+                            // in the chunk or memory (its size: none)
 };
 
 // Reads the next line into line: the characters up to and including the
@@ -254,6 +257,11 @@ struct Reader {
 // Windows line ends reads as its twin with plain newlines.  Returns false at
 // the end of the input.
 bool rdline(Reader& in, std::string& line);
+
+// The same line as a view: into the reader's own buffer when the line lies
+// whole in it, else into buf, where it is put together.  The view holds
+// until the next read.
+bool rdview(Reader& in, std::string_view& line, std::string& buf);
 void rewind(Reader& in);
 
 // ---------------------------------------------------------------- driver

@@ -2,20 +2,21 @@
 
 void pass1(Reader& src, State& st, const Options& opt)
 {
-    std::string line;
+    std::string buf;   // a line that does not lie whole in the reader's block
+    std::string_view line;
     Lineno lineno = 0;
     int errcode = 0;
     bool quiet = st.diag.quiet;
     st.dir = 0;
     if (!quiet)
         put(term, "Checking Quillard source file:  ");
-    while (rdline(src, line)) {
+    while (rdview(src, line, buf)) {
         ++lineno;
         errcode = 0;
         std::size_t mark = term.buf.size();
         if (line.size() >= MAXREAD)
             errcode = 11;
-        else if (line.find('\0') != std::string::npos)
+        else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
         else
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);

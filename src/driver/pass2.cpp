@@ -35,13 +35,14 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
     bool quiet = st.diag.quiet;
     if (!quiet)
         put(term, "Generating LaTeX source file:  ");
-    std::string line, workbuf, outbuf;
+    std::string buf, workbuf, outbuf;   // buf: see pass1
+    std::string_view line;
     stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, outbuf);
     put(out, outbuf);
 
     Lineno lineno = 0;
     int errcode = 0;
-    while (rdline(src, line)) {
+    while (rdview(src, line, buf)) {
         ++lineno;
         int drawn = 0;
         errcode = 0;
@@ -49,7 +50,7 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
         std::size_t mark = term.buf.size();
         if (line.size() >= MAXREAD) {
             errcode = 11;
-        } else if (line.find('\0') != std::string::npos) {
+        } else if (src.nul) {
             // No command holds a NUL byte: the line is a syntax error and
             // keeps its place in the picture as its indentation and a newline.
             errcode = 1;

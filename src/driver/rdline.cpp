@@ -6,6 +6,13 @@ namespace {
 
 constexpr std::size_t BLOCK = 1 << 16;
 
+// The first NUL byte at or after from in the n bytes at p, or n.
+std::size_t findnul(const char* p, std::size_t from, std::size_t n)
+{
+    const void* z = from < n ? std::memchr(p + from, '\0', n - from) : nullptr;
+    return z == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(z) - p);
+}
+
 // Makes at least one unread byte available; false at the end of the input.
 bool fill(Reader& in)
 {
@@ -17,6 +24,7 @@ bool fill(Reader& in)
     std::size_t got = std::fread(in.chunk.data(), 1, BLOCK, in.fp);
     in.chunk.resize(got);
     in.cpos = 0;
+    in.nulat = findnul(in.chunk.data(), 0, got);
     if (got < BLOCK) {
         in.eof = true;
         if (std::ferror(in.fp))
@@ -41,37 +49,64 @@ void skip(Reader& in, std::size_t n)
         in.cpos += n;
 }
 
-// Reads the characters up to and including the next newline, at most MAXREAD
-// of them: a longer physical line comes in several reads.
-bool rawline(Reader& in, std::string& line)
+// Takes the characters up to and including the next newline, at most
+// MAXREAD of them (a longer physical line comes in several reads), from the
+// unread bytes at base + pos (size of them in all).  Returns the number
+// taken and whether the line ended within them: at a newline, at MAXREAD
+// characters, or at the end of the input when last is set.
+std::size_t take(const char* base, std::size_t pos, std::size_t size, std::size_t want, bool last,
+                 bool& whole)
 {
-    line.clear();
+    std::size_t avail = size - pos;
+    std::size_t n = avail < want ? avail : want;
+    const void* nl = std::memchr(base + pos, '\n', n);
+    if (nl != nullptr)
+        n = static_cast<std::size_t>(static_cast<const char*>(nl) - (base + pos)) + 1;
+    whole = nl != nullptr || n == want || last;
+    return n;
+}
+
+// Reads the raw line: a view into the chunk or the memory when it lies whole
+// there, else put together in buf from the blocks it spans.
+bool rawline(Reader& in, std::string_view& line, std::string& buf)
+{
+    bool whole = false;
     if (in.fp == nullptr) {
         if (in.mpos >= in.mem.size())
             return false;
-        std::string_view rest = in.mem.substr(in.mpos);
-        std::size_t n = rest.find('\n');
-        n = n == std::string_view::npos ? rest.size() : n + 1;
-        if (n > MAXREAD)
-            n = MAXREAD;
-        line.assign(rest.substr(0, n));
+        std::size_t start = in.mpos;
+        std::size_t n = take(in.mem.data(), start, in.mem.size(), MAXREAD, true, whole);
         in.mpos += n;
+        line = in.mem.substr(start, n);
+        if (in.nulat < start)
+            in.nulat = findnul(in.mem.data(), start, in.mem.size());
+        in.nul = in.nulat < start + n;
         return true;
     }
-    while (line.size() < MAXREAD && fill(in)) {
-        std::size_t want = MAXREAD - line.size();
-        std::size_t avail = in.chunk.size() - in.cpos;
-        std::size_t n = avail < want ? avail : want;
-        const char* start = in.chunk.data() + in.cpos;
-        const void* nl = std::memchr(start, '\n', n);
-        if (nl != nullptr)
-            n = static_cast<std::size_t>(static_cast<const char*>(nl) - start) + 1;
-        line.append(start, n);
+    if (!fill(in))
+        return false;
+    std::size_t start = in.cpos;
+    std::size_t n = take(in.chunk.data(), start, in.chunk.size(), MAXREAD, in.eof, whole);
+    if (whole) {
         in.cpos += n;
-        if (nl != nullptr)
+        line = std::string_view(in.chunk).substr(start, n);
+        if (in.nulat < start)
+            in.nulat = findnul(in.chunk.data(), start, in.chunk.size());
+        in.nul = in.nulat < start + n;
+        return true;
+    }
+    // The line goes on in the next block.
+    buf.clear();
+    while (buf.size() < MAXREAD && fill(in)) {
+        n = take(in.chunk.data(), in.cpos, in.chunk.size(), MAXREAD - buf.size(), in.eof, whole);
+        buf.append(in.chunk, in.cpos, n);
+        in.cpos += n;
+        if (buf.back() == '\n')
             break;
     }
-    return !line.empty();
+    line = buf;
+    in.nul = std::memchr(buf.data(), '\0', buf.size()) != nullptr;
+    return true;
 }
 
 }  // namespace
@@ -80,28 +115,48 @@ bool rawline(Reader& in, std::string& line)
 // taken as part of the newline: the pair counts as one character, so that
 // lines are cut into the same pieces as in the file's twin with plain
 // newlines.
-bool rdline(Reader& in, std::string& line)
+bool rdview(Reader& in, std::string_view& line, std::string& buf)
 {
     if (in.fresh) {
         in.fresh = false;
+        in.nulat = 0;
         static constexpr char BOM[] = "\xEF\xBB\xBF";
         if (in.fp == nullptr) {
             if (in.mem.substr(0, 3) == BOM)
                 in.mpos = 3;
+            in.nulat = findnul(in.mem.data(), in.mpos, in.mem.size());
         } else if (peek(in) == 0xEF && in.chunk.size() - in.cpos >= 3 &&
                    std::string_view(in.chunk).substr(in.cpos, 3) == BOM) {
             in.cpos += 3;
         }
     }
-    if (!rawline(in, line))
+    if (!rawline(in, line, buf))
         return false;
     std::size_t n = line.size();
     if (n >= 2 && line[n - 1] == '\n' && line[n - 2] == '\r') {
-        line.erase(n - 2, 1);
-    } else if (n == MAXREAD && line[n - 1] == '\r' && peek(in) == '\n') {
-        skip(in, 1);
-        line[n - 1] = '\n';
+        if (line.data() != buf.data())
+            buf.assign(line);
+        buf.erase(n - 2, 1);
+        line = buf;
+    } else if (n == MAXREAD && line[n - 1] == '\r') {
+        if (line.data() != buf.data())
+            buf.assign(line);   // before peek reads the next block
+        line = buf;
+        if (peek(in) == '\n') {
+            skip(in, 1);
+            buf[n - 1] = '\n';
+        }
     }
+    return true;
+}
+
+bool rdline(Reader& in, std::string& line)
+{
+    std::string_view view;
+    if (!rdview(in, view, line))
+        return false;
+    if (view.data() != line.data())
+        line.assign(view);
     return true;
 }
 

@@ -65,18 +65,19 @@ char* fmtnum(double x, char* at)
     digits(whole, p);
     if (frac == 0)
         return p;
-    int keep = 5;   // fraction digits, trailing zeros dropped
-    while (frac % 10 == 0) {
-        frac /= 10;
-        --keep;
-    }
+    // Five fraction digits, then the trailing zeros dropped (frac is not 0).
     *p++ = '.';
-    p += keep;
-    char* start = p - width(frac);   // the zeros after the point come first
-    while (start > p - keep)
-        *--start = '0';
-    digits(frac, p);
-    return p;
+    const char* hi = PAIRS + 2 * (frac / 1000);
+    const char* mid = PAIRS + 2 * (frac / 10 % 100);
+    p[0] = hi[0];
+    p[1] = hi[1];
+    p[2] = mid[0];
+    p[3] = mid[1];
+    p[4] = static_cast<char>('0' + frac % 10);
+    int keep = 5;
+    while (p[keep - 1] == '0')
+        --keep;
+    return p + keep;
 }
 
 void fmtnum(double x, std::string& out)

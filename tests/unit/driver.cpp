@@ -49,6 +49,54 @@ TEST(Rdline, StreamAndMemoryAgree)
     std::filesystem::remove(path);
 }
 
+// The views of rdview and the NUL flag, from a stream whose lines cross the
+// reader's blocks and from memory: the same lines as rdline, and the flag
+// set exactly for the lines that hold a NUL byte.
+TEST(Rdline, ViewsAndNulFlagFromStreamAndMemory)
+{
+    std::string src;
+    for (int j = 0; j < 9000; ++j) {
+        src += std::string(static_cast<std::size_t>(j % 37), 'a');
+        if (j % 11 == 0)
+            src += '\0';
+        if (j % 13 == 0)
+            src += '\r';
+        src += j % 500 == 0 ? std::string(1500, 'z') + "\n" : "\n";
+    }
+    src += std::string("\0tail", 5);
+    auto path = std::filesystem::temp_directory_path() / "quillard-rdview.qld";
+    std::ofstream(path, std::ios::binary) << src;
+    Reader mem, file, plain;
+    mem.mem = src;
+    plain.mem = src;
+    file.fp = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file.fp, nullptr);
+    std::string bm, bf, want;
+    std::string_view lm, lf;
+    int lines = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (;;) {
+            bool gp = rdline(plain, want);
+            ASSERT_EQ(rdview(mem, lm, bm), gp);
+            ASSERT_EQ(rdview(file, lf, bf), gp);
+            if (!gp)
+                break;
+            ++lines;
+            ASSERT_EQ(lm, want);
+            ASSERT_EQ(lf, want);
+            bool nul = want.find('\0') != std::string::npos;
+            ASSERT_EQ(mem.nul, nul) << lines;
+            ASSERT_EQ(file.nul, nul) << lines;
+        }
+        rewind(mem);
+        rewind(file);
+        rewind(plain);
+    }
+    EXPECT_GT(lines, 18000);
+    std::fclose(file.fp);
+    std::filesystem::remove(path);
+}
+
 TEST(Names, OutputAndBackupLandInTheCurrentDirectory)
 {
     EXPECT_EQ(outname("figs/plan.qld", ".tex"), "plan.tex");
