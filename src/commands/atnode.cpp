@@ -21,17 +21,19 @@ bool atnode(const Labels& lab, double x, double y, double a)
         }
         return false;
     }
-    // The first node whose difference is above -a.
-    int lo = 0, hi = lab.nnode;
-    while (lo < hi) {
-        int mid = (lo + hi) / 2;
-        if (lab.nodex[static_cast<std::size_t>(mid)] - x > -a)
-            hi = mid;
-        else
-            lo = mid + 1;
+    // The first node whose difference is above -a: a binary search whose
+    // steps are selections rather than branches, since the answer of each
+    // step cannot be foreseen.
+    auto before = [&](std::size_t k) { return !(lab.nodex[k] - x > -a); };
+    std::size_t lo = 0, n = static_cast<std::size_t>(lab.nnode);
+    while (n > 1) {   // the answer lies in [lo, lo + n]
+        std::size_t half = n / 2;
+        lo += static_cast<std::size_t>(before(lo + half - 1)) * half;
+        n -= half;
     }
-    for (int k = lo; k < lab.nnode; ++k) {
-        auto s = static_cast<std::size_t>(k);
+    if (n == 1 && before(lo))
+        ++lo;
+    for (std::size_t s = lo; s < static_cast<std::size_t>(lab.nnode); ++s) {
         if (!(std::fabs(lab.nodex[s] - x) < a))
             break;
         if (std::fabs(lab.nodey[s] - y) < a)
