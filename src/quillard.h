@@ -22,6 +22,7 @@ constexpr int MAXLEN = 200;    // length variables
 constexpr int MAXNAME = 30;    // characters of a name or a number text
 constexpr int MAXREAD = 1002;  // characters one read of a line delivers
 constexpr int NAMEIDX = 512;   // buckets of a table's name index (a power of two)
+constexpr int NODEBUCKETS = 256;   // x buckets of the sorted circle nodes
 
 // A hash index of the names of a table, for lookups that take the first
 // slot of a name without comparing every name before it.  A bucket holds
@@ -147,10 +148,14 @@ struct Labels {
     Nameidx idx;
     // The circle nodes sorted by x, for the stops of the line commands: built
     // by nodes() once the labels are final.  -1: not built (a label was
-    // defined since), and the stops search the whole table.
+    // defined since), and the stops search the whole table.  nodefirst[b]
+    // is the first sorted node in x bucket b or after it; the buckets divide
+    // the nodes' span evenly from nodebase, nodescale of them per unit.
     std::array<double, MAXLAB> nodex{};
     std::array<double, MAXLAB> nodey{};
     int nnode = -1;
+    std::array<std::uint8_t, NODEBUCKETS> nodefirst{};
+    double nodebase = 0, nodescale = 0;
 };
 
 // Length variables: named decimal texts, rebuilt in each pass.
@@ -223,7 +228,19 @@ struct Sink {
     bool tty = false;     // fp is a terminal: the transcript is shown as the run goes
 };
 
-void put(Sink& sink, std::string_view text);
+constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in blocks this large
+
+bool drain(Sink& sink);   // writes out what is buffered; false when a write failed
+
+// Appends text to the sink; a stream's sink writes out in large blocks.
+inline void put(Sink& sink, std::string_view text)
+{
+    if (text.empty())
+        return;
+    sink.buf.append(text.data(), text.size());
+    if (sink.fp != nullptr && sink.buf.size() >= SINKBLOCK)
+        drain(sink);
+}
 void putnum(Sink& sink, std::int64_t n);   // decimal text of n
 void progress(Sink& sink, std::int64_t n); // "[n]"
 bool flush(Sink& sink);                    // false when a write failed
@@ -463,6 +480,15 @@ void undeflen(std::string_view name);   // "Undefined length" message
 bool deflab(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
             int mark, int& errcode);   // false when nothing was stored
 void nodes(Labels& lab);   // sorts the circle nodes for atnode
+// The x bucket of a value: any value maps to one, those outside the nodes'
+// span to the first or the last.  The mapping never decreases with x.
+inline int nodebucket(const Labels& lab, double x)
+{
+    double b = (x - lab.nodebase) * lab.nodescale;
+    if (!(b > 0))
+        return 0;
+    return b < NODEBUCKETS - 1 ? static_cast<int>(b) : NODEBUCKETS - 1;
+}
 // True when a circle node lies within a of (x, y), strictly on both axes.
 bool atnode(const Labels& lab, double x, double y, double a);
 void scsave(std::size_t pos, std::string_view line, double curx, double cury, Labels& lab,

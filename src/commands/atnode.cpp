@@ -8,8 +8,11 @@
 // With the nodes sorted by x, the difference nx - x as the machine computes
 // it never decreases along the order (a rounded subtraction is monotonic),
 // so the nodes whose difference lies strictly between -a and a form one run
-// of the order.  A binary search finds its start and only that run is
-// tested; the answer is the one the search of the whole table gives.
+// of the order, and only that run is tested: the answer is the one the
+// search of the whole table gives.  The run starts at the first node whose
+// difference is above -a.  The x bucket of x - a tells about where that is;
+// from there the exact test of the differences walks to it, so the bucket
+// only decides how far the walk goes, never what it finds.
 bool atnode(const Labels& lab, double x, double y, double a)
 {
     if (lab.nnode < 0) {
@@ -21,19 +24,14 @@ bool atnode(const Labels& lab, double x, double y, double a)
         }
         return false;
     }
-    // The first node whose difference is above -a: a binary search whose
-    // steps are selections rather than branches, since the answer of each
-    // step cannot be foreseen.
-    auto before = [&](std::size_t k) { return !(lab.nodex[k] - x > -a); };
-    std::size_t lo = 0, n = static_cast<std::size_t>(lab.nnode);
-    while (n > 1) {   // the answer lies in [lo, lo + n]
-        std::size_t half = n / 2;
-        lo += static_cast<std::size_t>(before(lo + half - 1)) * half;
-        n -= half;
-    }
-    if (n == 1 && before(lo))
+    auto above = [&](std::size_t k) { return lab.nodex[k] - x > -a; };
+    auto n = static_cast<std::size_t>(lab.nnode);
+    std::size_t lo = lab.nodefirst[static_cast<std::size_t>(nodebucket(lab, x - a))];
+    while (lo > 0 && above(lo - 1))
+        --lo;
+    while (lo < n && !above(lo))
         ++lo;
-    for (std::size_t s = lo; s < static_cast<std::size_t>(lab.nnode); ++s) {
+    for (std::size_t s = lo; s < n; ++s) {
         if (!(std::fabs(lab.nodex[s] - x) < a))
             break;
         if (std::fabs(lab.nodey[s] - y) < a)

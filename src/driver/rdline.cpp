@@ -109,13 +109,11 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
     return true;
 }
 
-}  // namespace
-
-// A line as rawline reads it, with a carriage return before the newline
+// The general way: a line as rawline reads it, with a carriage return before the newline
 // taken as part of the newline: the pair counts as one character, so that
 // lines are cut into the same pieces as in the file's twin with plain
 // newlines.
-bool rdview(Reader& in, std::string_view& line, std::string& buf)
+[[gnu::noinline]] bool rdslow(Reader& in, std::string_view& line, std::string& buf)
 {
     if (in.fresh) {
         in.fresh = false;
@@ -148,6 +146,35 @@ bool rdview(Reader& in, std::string_view& line, std::string& buf)
         }
     }
     return true;
+}
+
+}  // namespace
+
+// Most lines lie whole in the unread bytes and end in a plain newline: they
+// are taken here as views, every other line by rdslow.
+bool rdview(Reader& in, std::string_view& line, std::string& buf)
+{
+    if (!in.fresh) {
+        bool mem = in.fp == nullptr;
+        const char* base = mem ? in.mem.data() : in.chunk.data();
+        std::size_t size = mem ? in.mem.size() : in.chunk.size();
+        std::size_t& pos = mem ? in.mpos : in.cpos;
+        std::size_t avail = size - pos;
+        const void* nl = std::memchr(base + pos, '\n', avail < MAXREAD ? avail : MAXREAD);
+        if (nl != nullptr) {
+            std::size_t start = pos;
+            std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - (base + start));
+            if (n == 0 || base[start + n - 1] != '\r') {
+                pos += n + 1;
+                line = std::string_view(base + start, n + 1);
+                if (in.nulat < start)
+                    in.nulat = findnul(base, start, size);
+                in.nul = in.nulat <= start + n;
+                return true;
+            }
+        }
+    }
+    return rdslow(in, line, buf);
 }
 
 bool rdline(Reader& in, std::string& line)

@@ -4,10 +4,6 @@
 
 Sink term;
 
-namespace {
-
-constexpr std::size_t CHUNK = 1 << 18;
-
 bool drain(Sink& sink)
 {
     if (sink.fp != nullptr && !sink.buf.empty()) {
@@ -16,16 +12,6 @@ bool drain(Sink& sink)
         sink.buf.clear();
     }
     return !sink.error;
-}
-
-}  // namespace
-
-// Appends text to the sink; a stream's sink writes out in large chunks.
-void put(Sink& sink, std::string_view text)
-{
-    sink.buf.append(text);
-    if (sink.fp != nullptr && sink.buf.size() >= CHUNK)
-        drain(sink);
 }
 
 void putnum(Sink& sink, std::int64_t n)

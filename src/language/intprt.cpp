@@ -11,7 +11,10 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
     double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry
     int minus = 0;
     std::size_t i = cmdpos(line, minus);
-    workbuf.assign(line.substr(0, skipbl(line, 0)));
+    if (std::size_t indent = skipbl(line, 0); indent > 0)
+        workbuf.assign(line.data(), indent);
+    else
+        workbuf.clear();
     char ch = at(line, i);
     if (minus && !takesminus(ch)) {
         errcode = 1;
