@@ -535,7 +535,7 @@ void reverse(std::string& s);
 // Boxes.
 struct Boxgeom {
     std::string width, height;   // the operand texts, written unchanged
-    std::string contents;        // the quoted text
+    std::string_view contents;   // the quoted text, in the line
     double w = 0, h = 0;         // the sizes
     double x0 = 0, y0 = 0;       // the current point before the box
     double x = 0, y = 0;         // the lower-left corner
@@ -551,11 +551,11 @@ void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed
 void dbox(int dashed, std::string_view dash, std::string_view x, std::string_view y,
           std::string_view width, std::string_view height, std::string_view contents,
           std::string& outbuf, int boxopt);
-void comment(std::size_t& pos, std::string_view line, std::string& contents, int& errcode);
+void comment(std::size_t& pos, std::string_view line, std::string_view& contents, int& errcode);
 
 // Circles, knots, annotations, samplers, marks.
 bool nodeop(std::size_t pos, std::string_view line, Points& pt, int dir, double c, int& errcode);
-bool quoted(std::size_t pos, std::string_view line, std::string& text, int& errcode);
+bool quoted(std::size_t pos, std::string_view line, std::string_view& text, int& errcode);
 bool sampop(std::size_t pos, std::string_view line, double s, const Lengths& len, double& gap,
             int& errcode);
 void add(std::size_t pos, std::string_view line, std::string& outbuf, int dir, Points& pt,

@@ -1,11 +1,11 @@
 #include "quillard.h"
 
 // Reads '"text")' and the end of the line: pos enters before the opening
-// quote (blanks may stand between) and leaves on the line end.  The text is
-// taken byte for byte; there is no escape for a quote.
-void comment(std::size_t& pos, std::string_view line, std::string& contents, int& errcode)
+// quote (blanks may stand between) and leaves on the line end.  The text, a
+// view into the line, is taken byte for byte; there is no escape for a quote.
+void comment(std::size_t& pos, std::string_view line, std::string_view& contents, int& errcode)
 {
-    contents.clear();
+    contents = {};
     std::size_t i = skipbl(line, pos + 1);
     if (at(line, i) != '"') {
         errcode = 1;
@@ -17,7 +17,7 @@ void comment(std::size_t& pos, std::string_view line, std::string& contents, int
         errcode = 1;
         return;
     }
-    contents.assign(line.substr(i + 1, close - i - 1));
+    contents = line.substr(i + 1, close - i - 1);
     i = skipbl(line, close + 1);
     if (at(line, i) != ')') {
         errcode = 1;

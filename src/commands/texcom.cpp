@@ -48,12 +48,19 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
         return;
     }
     std::string name;
-    while (i < line.size() && line[i] != '\n') {
+    // The end of the text: the newline, or the end of a last line without one.
+    std::size_t end = line.find('\n', i);
+    if (end == std::string_view::npos)
+        end = line.size();
+    while (i < end) {
         char ch = line[i];
         char sel = at(line, i + 1);
         if (ch != '"') {
-            outbuf += ch;
-            ++i;
+            // The text up to the next double quote goes as it is.
+            std::size_t q = line.find('"', i);
+            std::size_t stop = q < end ? q : end;
+            outbuf.append(line.data() + i, stop - i);
+            i = stop;
         } else if (sel == 'x' || sel == 'y' || sel == '&') {
             if (sel != 'y')
                 fmtnum(curx, outbuf);

@@ -5,7 +5,7 @@
 void wcomment(std::size_t pos, std::string_view line, std::string& outbuf, double c, int dir,
               double refx, double refy, int& errcode)
 {
-    std::string text;
+    std::string_view text;
     if (!quoted(pos, line, text, errcode))
         return;
     static const char* const anchor[2][4] = {{"b", "r", "t", "l"}, {"t", "l", "b", "r"}};

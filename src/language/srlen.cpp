@@ -74,9 +74,11 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
         buf.clear();
     } else if (kind == NEGREF) {
         name = std::string_view(got + 1, stored - 1);
-        buf.assign(1, '-');
+        buf.clear();
+        buf += '-';
     } else {
-        buf.assign(got, stored);
+        buf.clear();
+        buf.append(got, stored);
     }
     if (over) {
         pos = i;
@@ -122,7 +124,7 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
         } else {
             const std::string& val = len.lenval[static_cast<std::size_t>(slot)];
             if (kind == REF)
-                buf = val;
+                buf.append(val);
             else if (!val.empty() && val[0] == '-')
                 buf.assign(val, 1);
             else

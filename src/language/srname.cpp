@@ -7,6 +7,8 @@
 // success i is left on stop.
 bool srname(std::string_view line, std::size_t& i, char stop, std::string& name, int& errcode)
 {
+    char got[MAXNAME];
+    std::size_t n = 0;
     name.clear();
     i = skipbl(line, i);
     char ch = at(line, i);
@@ -23,17 +25,20 @@ bool srname(std::string_view line, std::size_t& i, char stop, std::string& name,
         if (ch == '(' || ch == ')' || ch == '=' || ch == '$' || ch == ',' || ch == '"' ||
             ch == '\n' || ch == '\0') {
             errcode = 1;
+            name.append(got, n);
             return false;
         }
-        if (name.size() == MAXNAME) {
+        if (n == MAXNAME) {
             errcode = 9;
+            name.append(got, n);
             return false;
         }
-        name += ch;
+        got[n++] = ch;
     }
-    if (name.empty()) {
+    if (n == 0) {
         errcode = 1;
         return false;
     }
+    name.append(got, n);
     return true;
 }
