@@ -226,6 +226,11 @@ struct Sink {
     std::string buf;
     bool error = false;   // a write to fp failed
     bool tty = false;     // fp is a terminal: the transcript is shown as the run goes
+    // The last progress number written, "[n]" in count[from..24), so that the
+    // next one is counted on in its text.
+    std::int64_t counted = -1;
+    std::size_t from = 1;
+    char count[24];
 };
 
 constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in blocks this large

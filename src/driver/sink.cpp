@@ -22,20 +22,52 @@ void putnum(Sink& sink, std::int64_t n)
     put(sink, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
-// The progress number of a line: "[n]".
-void progress(Sink& sink, std::int64_t n)
+namespace {
+
+constexpr std::size_t END = sizeof Sink::count - 1;   // where the ']' of a progress number stands
+
+// Writes "[n]" afresh at the end of the sink's count text; returns where the
+// '[' stands.
+[[gnu::noinline]] std::size_t count(Sink& sink, std::int64_t n)
 {
-    char text[24];
-    char* end = text + sizeof text;
-    char* p = end;
-    *--p = ']';
+    char* text = sink.count;
+    std::size_t p = END;
+    text[END] = ']';
     auto m = static_cast<std::uint64_t>(n);
     do {
-        *--p = static_cast<char>('0' + m % 10);
+        text[--p] = static_cast<char>('0' + m % 10);
         m /= 10;
     } while (m > 0);
-    *--p = '[';
-    put(sink, std::string_view(p, static_cast<std::size_t>(end - p)));
+    text[--p] = '[';
+    return p;
+}
+
+}  // namespace
+
+// The progress number of a line: "[n]".  The numbers of a pass follow one
+// another, so the text of the last one is counted on by one in place.
+void progress(Sink& sink, std::int64_t n)
+{
+    char* text = sink.count;
+    std::size_t p = sink.from - 1;   // the '[' of the last number
+    if (n > 0 && n == sink.counted + 1 && p > 0) {
+        std::size_t d = END - 1;
+        while (d > p && text[d] == '9')
+            text[d--] = '0';
+        if (d > p) {
+            ++text[d];
+        } else {
+            text[p] = '1';   // one digit more, where the '[' stood
+            text[--p] = '[';
+        }
+    } else {
+        p = count(sink, n);
+    }
+    sink.from = p + 1;
+    sink.counted = n;
+    sink.buf.append(text + p, sizeof sink.count - p);
+    if (sink.fp != nullptr && sink.buf.size() >= SINKBLOCK)
+        drain(sink);
 }
 
 // Writes out what is buffered and flushes the stream.

@@ -122,6 +122,27 @@ TEST(Copyfile, CopiesBytesAndReportsFailure)
     fs::remove_all(dir);
 }
 
+// Numbers counted on in the text of the last one, across every change of
+// width, and numbers that do not follow the last one.
+TEST(Progress, CountingOnGivesEveryNumberWhole)
+{
+    Sink s;
+    std::string want;
+    auto run = [&](std::int64_t from, std::int64_t to) {
+        for (std::int64_t n = from; n <= to; ++n) {
+            progress(s, n);
+            want += "[" + std::to_string(n) + "]";
+        }
+    };
+    run(1, 1200);
+    run(1, 12);            // the second pass starts again
+    run(99990, 100010);
+    run(999999999999999990LL, 1000000000000000010LL);
+    run(7, 7);
+    run(0, 2);
+    EXPECT_EQ(s.buf, want);
+}
+
 TEST(Progress, LineNumbersPast32BitsAreWrittenWhole)
 {
     Sink s;
