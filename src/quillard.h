@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -263,7 +264,10 @@ struct Reader {
     std::FILE* fp = nullptr;
     std::string_view mem;   // used when fp is null
     std::size_t mpos = 0;
-    std::string chunk;      // read-ahead buffer of a stream
+    // Read-ahead buffer of a stream, made on the first read and never filled
+    // with anything but the stream's bytes: clen of them, cpos read.
+    std::unique_ptr<char[]> chunk;
+    std::size_t clen = 0;
     std::size_t cpos = 0;
     bool eof = false;
     bool error = false;     // a read from fp failed

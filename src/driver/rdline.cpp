@@ -16,15 +16,16 @@ std::size_t findnul(const char* p, std::size_t from, std::size_t n)
 // Makes at least one unread byte available; false at the end of the input.
 bool fill(Reader& in)
 {
-    if (in.cpos < in.chunk.size())
+    if (in.cpos < in.clen)
         return true;
     if (in.eof)
         return false;
-    in.chunk.resize(BLOCK);
-    std::size_t got = std::fread(in.chunk.data(), 1, BLOCK, in.fp);
-    in.chunk.resize(got);
+    if (!in.chunk)
+        in.chunk.reset(new char[BLOCK]);   // no bytes written that the read does not fill
+    std::size_t got = std::fread(in.chunk.get(), 1, BLOCK, in.fp);
+    in.clen = got;
     in.cpos = 0;
-    in.nulat = findnul(in.chunk.data(), 0, got);
+    in.nulat = findnul(in.chunk.get(), 0, got);
     if (got < BLOCK) {
         in.eof = true;
         if (std::ferror(in.fp))
@@ -86,20 +87,20 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
     if (!fill(in))
         return false;
     std::size_t start = in.cpos;
-    std::size_t n = take(in.chunk.data(), start, in.chunk.size(), MAXREAD, in.eof, whole);
+    std::size_t n = take(in.chunk.get(), start, in.clen, MAXREAD, in.eof, whole);
     if (whole) {
         in.cpos += n;
-        line = std::string_view(in.chunk).substr(start, n);
+        line = std::string_view(in.chunk.get() + start, n);
         if (in.nulat < start)
-            in.nulat = findnul(in.chunk.data(), start, in.chunk.size());
+            in.nulat = findnul(in.chunk.get(), start, in.clen);
         in.nul = in.nulat < start + n;
         return true;
     }
     // The line goes on in the next block.
     buf.clear();
     while (buf.size() < MAXREAD && fill(in)) {
-        n = take(in.chunk.data(), in.cpos, in.chunk.size(), MAXREAD - buf.size(), in.eof, whole);
-        buf.append(in.chunk, in.cpos, n);
+        n = take(in.chunk.get(), in.cpos, in.clen, MAXREAD - buf.size(), in.eof, whole);
+        buf.append(in.chunk.get() + in.cpos, n);
         in.cpos += n;
         if (buf.back() == '\n')
             break;
@@ -123,8 +124,8 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
             if (in.mem.substr(0, 3) == BOM)
                 in.mpos = 3;
             in.nulat = findnul(in.mem.data(), in.mpos, in.mem.size());
-        } else if (peek(in) == 0xEF && in.chunk.size() - in.cpos >= 3 &&
-                   std::string_view(in.chunk).substr(in.cpos, 3) == BOM) {
+        } else if (peek(in) == 0xEF && in.clen - in.cpos >= 3 &&
+                   std::string_view(in.chunk.get() + in.cpos, 3) == BOM) {
             in.cpos += 3;
         }
     }
@@ -156,11 +157,12 @@ bool rdview(Reader& in, std::string_view& line, std::string& buf)
 {
     if (!in.fresh) {
         bool mem = in.fp == nullptr;
-        const char* base = mem ? in.mem.data() : in.chunk.data();
-        std::size_t size = mem ? in.mem.size() : in.chunk.size();
+        const char* base = mem ? in.mem.data() : in.chunk.get();
+        std::size_t size = mem ? in.mem.size() : in.clen;
         std::size_t& pos = mem ? in.mpos : in.cpos;
         std::size_t avail = size - pos;
-        const void* nl = std::memchr(base + pos, '\n', avail < MAXREAD ? avail : MAXREAD);
+        const void* nl = avail == 0 ? nullptr
+                                    : std::memchr(base + pos, '\n', avail < MAXREAD ? avail : MAXREAD);
         if (nl != nullptr) {
             std::size_t start = pos;
             std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - (base + start));
@@ -191,7 +193,7 @@ bool rdline(Reader& in, std::string& line)
 void rewind(Reader& in)
 {
     in.mpos = 0;
-    in.chunk.clear();
+    in.clen = 0;
     in.cpos = 0;
     in.eof = false;
     in.fresh = true;
