@@ -4,6 +4,17 @@ namespace {
 
 constexpr unsigned MASK = NAMEIDX - 1;
 
+// Names are short: compared here byte by byte rather than through a call.
+bool same(const std::string& a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < b.size(); ++k)
+        if (a[k] != b[k])
+            return false;
+    return true;
+}
+
 unsigned hash(std::string_view name)
 {
     std::uint32_t h = 2166136261u;   // FNV-1a
@@ -22,7 +33,7 @@ void enter(Nameidx& idx, const std::string* names, int s)
             idx.bucket[b] = static_cast<std::uint8_t>(s + 1);
             return;
         }
-        if (names[in - 1] == name)
+        if (same(names[in - 1], name))
             return;
     }
 }
@@ -41,7 +52,7 @@ int findname(const Nameidx& idx, const std::string* names, int n, std::string_vi
         int in = idx.bucket[b];
         if (in == 0)
             return -1;
-        if (names[in - 1] == name)
+        if (same(names[in - 1], name))
             return in - 1;
     }
 }
