@@ -313,6 +313,144 @@ article    0.5in 36
 CASES
 fi
 
+# --- --grid ------------------------------------------------------------------
+
+# The picture quillard writes is the same with --grid as without: a quillard
+# that keeps a copy of every picture it writes shows what qldview was given.
+spy=$work/spy
+mkdir -p "$spy/log"
+cat >"$spy/quillard" <<SPY
+#!/bin/sh
+"$(dirname -- "$qldview")/quillard" "\$@"
+status=\$?
+for arg in "\$@"; do
+  case \$arg in
+    --output=*) cp -- "\${arg#--output=}" "$spy/log/\$(ls "$spy/log" | wc -l).tex" 2>/dev/null ;;
+  esac
+done
+exit \$status
+SPY
+chmod +x "$spy/quillard"
+
+# The sources of the cases: labels everywhere, a name of LaTeX's special
+# characters, a last line ('%' or blank) with no newline.
+printf '%s\n' 'r (2)' 'n (A)' 'u (1)' 'k (Knot_1)' 'l (1)' 'a (N 1)' >"$user/labels.qld"
+{ printf '%s\n' 'R (4)' 'n (a\b{}%#&_^~<>|)' 'u (1)' 'n (last)'; printf '%%%% no newline'; } >"$user/special.qld"
+: >"$user/empty.qld"
+
+# qldview's options | quillard's | source | the label names the PDF's text
+# holds besides (0,0)
+while IFS='|' read -r opts letters name names; do
+  rm -f -- "$spy/log/"*
+  # shellcheck disable=SC2086
+  QUILLARD_BIN=$spy/quillard "$qldview" $opts -f pdf "$user/$name.qld" >/dev/null 2>&1
+  plain_text=$(pdftotext "$user/$name.pdf" - 2>/dev/null)
+  # shellcheck disable=SC2086
+  out=$(QUILLARD_BIN=$spy/quillard "$qldview" --grid $opts -f pdf "$user/$name.qld" 2>&1)
+  text=$(pdftotext "$user/$name.pdf" - 2>/dev/null)
+  missing=
+  for n in $names '(0,0)'; do
+    grep -qF -- "$n" <<<"$text" || missing+=" $n"
+    grep -qF -- "$n" <<<"$plain_text" && missing+=" $n(also without --grid)"
+  done
+  [ -z "$missing" ] && ok "--grid $opts $name: the label names in the preview" ||
+    bad "--grid $opts $name: not in the preview's text:$missing; $out"
+  if [ -f "$spy/log/0.tex" ] && cmp -s "$spy/log/0.tex" "$spy/log/1.tex" &&
+     cmp -s "$spy/log/0.tex" <(cd "$user" && "$(dirname -- "$qldview")/quillard" --quiet --output=- $letters "$name.qld"); then
+    ok "--grid $opts $name: the picture is byte for byte the one without"
+  else
+    bad "--grid $opts $name: the picture changed: $(diff "$spy/log/0.tex" "$spy/log/1.tex" 2>&1 | head -n 5)"
+  fi
+done <<'CASES'
+||labels|A Knot_1 N1
+-o -h|-h|labels|A Knot_1 N1
+-b|-b|special|a\b{}%#&_^~<>| last
+CASES
+ls -- "$user"/*.tex >/dev/null 2>&1 && bad "--grid left a .tex in the source's folder" || ok "--grid leaves no .tex behind"
+
+# Where the aids are drawn, in the page of the PDF at 144 dpi: a picture of
+# 2 x 1 units with margins of 1 all round (its box from (-1,-1) to (3,2)),
+# with labels A at (2,0) and B at (2,1). At each point (in picture units) the
+# pixels around it must hold the class: aid (the blue of the labels and the
+# origin), grid (the pale blue of the lines), ink (grey, or a tint too faint
+# to tell), drawn (anything but white), paper (white only). Without --grid no
+# pixel of the page is blue. The tenths are drawn once they stand 6 screen
+# pixels apart: not at 1cm, at 2cm.
+printf '%s\n' '\l = 1' '\r = 1' '\t = 1' '\b = 1' 'r (2)' 'n (A)' 'u (1)' 'n (B)' >"$user/box.qld"
+classes() {
+  # $1: the PDF; $2: the length of a unit in points; $3: the probes
+  # "x y class", one a line.
+  pdftoppm -r 144 -singlefile "$1" "$work/page" || return 1
+  od -An -v -tu1 -- "$work/page.ppm" | awk -v unit="$2" -v probes="$3" '
+    { for (i = 1; i <= NF; i++) b[n++] = $i }
+    function kind(p,  r, g, bl, lo) {
+      r = b[p]; g = b[p + 1]; bl = b[p + 2]
+      lo = r < g ? r : g; lo = lo < bl ? lo : bl
+      if (bl - r >= 100) return "aid"
+      if (bl - r >= 8) return "grid"
+      return lo >= 253 ? "paper" : "ink"
+    }
+    END {
+      # The header: P6, the width, the height, the greatest value, one blank.
+      p = 2; for (f = 0; f < 3; f++) { v = 0; while (b[p] < 48 || b[p] > 57) p++
+        while (b[p] >= 48 && b[p] <= 57) v = v * 10 + b[p++] - 48; dim[f] = v }
+      p++; w = dim[0]; h = dim[1]
+      np = split(probes, lines, "\n"); blue = 0
+      for (k = 0; k < w * h; k++) { c = kind(p + 3 * k); if (c == "aid" || c == "grid") blue++ }
+      printf "blue %d\n", blue
+      s = 144 / 72.27
+      for (i = 1; i <= np; i++) {
+        split(lines[i], q, " "); cx = int((4 + (q[1] + 1) * unit) * s); cy = int((4 + (2 - q[2]) * unit) * s)
+        seen = ""
+        for (dy = -1; dy <= 1; dy++) for (dx = -1; dx <= 1; dx++)
+          seen = seen " " kind(p + 3 * ((cy + dy) * w + cx + dx))
+        if (q[3] == "paper") good = seen !~ /aid|grid|ink/
+        else if (q[3] == "drawn") good = seen ~ /aid|grid|ink/
+        else good = index(seen, q[3]) > 0
+        printf "%s %s %s %s\n", good ? "ok" : "bad", q[1] "," q[2], q[3], seen
+      }
+    }'
+}
+"$qldview" -f pdf "$user/box.qld" >/dev/null 2>&1
+got=$(classes "$user/box.pdf" 28.45276 "")
+[ "$got" = "blue 0" ] && ok "without --grid no blue in the page" || bad "without --grid: $got"
+# unit | its length in points | the probes, ';' between them
+while IFS='|' read -r unit pt probes; do
+  "$qldview" --grid -u "$unit" -f pdf "$user/box.qld" >/dev/null 2>&1
+  got=$(classes "$user/box.pdf" "$pt" "$(tr ';' '\n' <<<"$probes")")
+  while read -r verdict where what seen; do
+    case $verdict in
+      ok) ok "--grid -u $unit: $what at ($where)" ;;
+      *) bad "--grid -u $unit: $what expected at ($where), found:$seen" ;;
+    esac
+  done < <(grep -v '^blue ' <<<"$got")
+done <<'CASES'
+1cm|28.45276|2 0 aid;2 1 aid;0 0 aid;-0.5 1 grid;1 1.5 grid;1 -0.5 grid;2.5 1 grid;-0.5 1.5 paper;-0.45 1.45 paper;2 0.5 ink
+2cm|56.90551|2 1 aid;-0.5 1.55 drawn;-0.45 1.45 paper;1 -0.5 grid
+CASES
+
+# The PNG: the same size with --grid as without, and not the same pixels.
+"$qldview" "$user/box.qld" >/dev/null 2>&1 && cp -- "$user/box.png" "$work/box-plain.png"
+if "$qldview" --grid "$user/box.qld" >/dev/null 2>&1 && [ "$(png_size "$user/box.png")" = "$(png_size "$work/box-plain.png")" ] &&
+   ! cmp -s "$user/box.png" "$work/box-plain.png"; then
+  ok "--grid PNG: drawn into the page of the same size"
+else
+  bad "--grid PNG: $(png_size "$user/box.png") against $(png_size "$work/box-plain.png") without, or no change"
+fi
+
+# An empty source still makes a picture, the origin alone; a source with
+# errors makes none, as without --grid.
+out=$("$qldview" --grid "$user/empty.qld" 2>&1)
+[ $? -eq 0 ] && is_png "$user/empty.png" && ok "--grid on an empty source: a picture" || bad "--grid on an empty source: $out"
+rm -f -- "$user/broken one.png"
+out=$("$qldview" --grid "$user/broken one.qld" 2>&1)
+status=$?
+if [ $status -eq 1 ] && [ "$(grep -c 'broken one\.qld:2: Syntax error' <<<"$out")" -eq 1 ] && [ ! -e "$user/broken one.png" ]; then
+  ok "--grid on a source with errors: the errors once, no picture"
+else
+  bad "--grid on a source with errors: status $status: $out"
+fi
+
 # The DVI route, when pdflatex is hidden.
 if have latex && have dvipng; then
   nopdf=$(path_without pdflatex pdftoppm)
