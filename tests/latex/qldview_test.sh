@@ -457,6 +457,11 @@ if have latex && have dvipng; then
   rm -f -- "$png"
   out=$(PATH=$nopdf "$qldview" "$user/my plan.qld" 2>&1)
   [ -f "$png" ] && is_png "$png" && ok "latex and dvipng route" || bad "latex and dvipng route: $out"
+  # The grid without pict2e, in colours dvipng draws.
+  cp -- "$png" "$work/dvi-plain.png"
+  out=$(PATH=$nopdf "$qldview" --grid "$user/my plan.qld" 2>&1)
+  [ $? -eq 0 ] && is_png "$png" && ! cmp -s "$png" "$work/dvi-plain.png" &&
+    ok "latex and dvipng route with --grid" || bad "latex and dvipng route with --grid: $out"
 fi
 
 # Every example previews (each in a copy of its folder, .quillard included,
