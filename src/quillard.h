@@ -232,6 +232,11 @@ struct Sink {
     std::int64_t counted = -1;
     std::size_t from = 1;
     char count[24];
+    // A file being written whole, whose written blocks are handed to the
+    // disk as the run goes (see drain): its descriptor, -1 for none, and how
+    // far it has been written and handed over.
+    int wbfd = -1;
+    std::int64_t wrote = 0, handed = 0;
 };
 
 constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in blocks this large

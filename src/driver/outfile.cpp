@@ -93,6 +93,9 @@ bool create(Outfile& f)
         errno = err;
         return false;
     }
+    // The sink writes in large blocks of its own: they go straight to the
+    // file, not once more through the stream's buffer.
+    std::setvbuf(f.fp, nullptr, _IONBF, 0);
     return true;
 }
 

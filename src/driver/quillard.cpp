@@ -434,6 +434,7 @@ int quillard(int argc, char** argv)
             return finish(run, 1);
         }
         dst.fp = out.fp;
+        dst.wbfd = ::fileno(out.fp);
     }
     pass2(in, st, dst, opt);
     tellall(st.diag);
