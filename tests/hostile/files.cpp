@@ -5,6 +5,8 @@
 // result or a clear message and status 1, never with a crash.
 #include "runner.h"
 
+#include "quillard.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -203,6 +205,25 @@ TEST(SourceFile, TenMegabyteLineFromAFile)
 }
 
 // ------------------------------------------------------------ the output
+
+// A picture of many megabytes, whose blocks go to the disk while the run
+// goes on, lands in the file byte for byte as the translation makes it.
+TEST(OutputFile, PictureOfManyMegabytesIsWrittenWhole)
+{
+    Scratch d;
+    std::string src;
+    for (int j = 0; j < 200000; ++j)
+        src += "r (1.5)\nU (0.25)\nl (1)\nd (0.125)\n";
+    spit(d / "plan.qld", src);
+    auto r = quillard(d.path(), {"-n", "plan"});
+    ended(r, 0);
+    Options opt;
+    opt.nopt = 1;
+    std::string want, transcript;
+    ASSERT_EQ(translate(src, "", opt, want, transcript), 0);
+    ASSERT_GT(want.size(), 16u << 20);
+    EXPECT_TRUE(slurp(d / "plan.tex") == want);
+}
 
 TEST(OutputFile, NameThatIsADirectoryIsReported)
 {
