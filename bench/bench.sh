@@ -17,8 +17,9 @@
 #           twice and safely replaces OUT by as many bytes as quillard writes
 #           (temporary file, sync, rename, sync of the folder), as quillard
 #           does itself,
-#   q -n    quillard -n SOURCE (one line count per pass on the terminal),
-#   q       quillard SOURCE (a progress number per line and pass),
+#   q -n    quillard -n --no-backup SOURCE (one line count per pass on the
+#           terminal),
+#   q       quillard --no-backup SOURCE (a progress number per line and pass),
 # each with its standard output sent to a file in the scratch directory, and
 # prints the medians.  Output files are removed before every run, so that
 # quillard never spends time backing up an earlier output.  Then the same
@@ -85,7 +86,8 @@ run() {
 }
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //' || true)
-echo "Machine: $(nproc) CPUs, ${cpu:-unknown CPU}, $(uname -sr)"
+os=$(. /etc/os-release 2>/dev/null && echo "$PRETTY_NAME" || true)
+echo "Machine: $(nproc) CPUs, ${cpu:-unknown CPU}, ${os:-unknown OS}, $(uname -sr)"
 echo "Quillard: $QUILLARD_BIN; $REPS paired repetitions per size; medians below"
 echo
 
@@ -99,7 +101,7 @@ for n in $SIZES; do
     outbytes=0
     # The size of the picture, which physlimit writes too.
     rm -f "$tex" "src$n.org"
-    "$QUILLARD_BIN" -n "$src" > /dev/null
+    "$QUILLARD_BIN" -n --no-backup "$src" > /dev/null
     outbytes=$(stat -c %s "$tex")
     for ((rep = 1; rep <= REPS; rep++)); do
         order="floor phys qn q"
@@ -120,12 +122,12 @@ for n in $SIZES; do
                 ;;
             qn)
                 rm -f "$tex" "src$n.org"
-                run qn qn.out "$QUILLARD_BIN" -n "$src"
+                run qn qn.out "$QUILLARD_BIN" -n --no-backup "$src"
                 mv "$tex" qn.tex
                 ;;
             q)
                 rm -f "$tex" "src$n.org"
-                run q q.out "$QUILLARD_BIN" "$src"
+                run q q.out "$QUILLARD_BIN" --no-backup "$src"
                 mv "$tex" q.tex
                 ;;
             esac
@@ -178,7 +180,7 @@ exrun() {
     [[ -r "$(dirname "$src")/.quillard" ]] && cp "$(dirname "$src")/.quillard" ex/
     (
         cd ex
-        "$QUILLARD_BIN" -n "$name.qld" > /dev/null || true
+        "$QUILLARD_BIN" -n --no-backup "$name.qld" > /dev/null || true
         local bytes rep
         bytes=$(stat -c %s "$name.tex")
         rm -f ./*.times
@@ -193,7 +195,7 @@ exrun() {
                     # An example may carry errors on purpose: its exit status
                     # is not the benchmark's concern.
                     local res
-                    res=$("$RUNONE" qn.out "$QUILLARD_BIN" -n "$name.qld")
+                    res=$("$RUNONE" qn.out "$QUILLARD_BIN" -n --no-backup "$name.qld")
                     set -- $res
                     echo "$1 $2" >> qn.times
                 fi
