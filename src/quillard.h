@@ -206,6 +206,10 @@ struct Options {
     int ifclean = 0;  // --if-clean: the output is written only by a run without errors
     int mkdir = 0;    // --mkdir: the output's missing folders are made first
     std::string output;   // --output: the output file, "-" for standard output
+    // When set, the second pass records where each source line's LaTeX ends
+    // in an in-memory picture: first the end of the header, then the end of
+    // every line's output (its annotation under -h included).
+    std::vector<std::size_t>* ends = nullptr;
 };
 
 // Line numbers: a source may have more lines than an int counts.

@@ -39,6 +39,8 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
     std::string_view line;
     stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, outbuf);
     put(out, outbuf);
+    if (opt.ends)
+        opt.ends->push_back(out.buf.size());
 
     Lineno lineno = 0;
     int errcode = 0;
@@ -77,6 +79,8 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
             annotate(st, lineno, outbuf);
             put(out, outbuf);
         }
+        if (opt.ends)
+            opt.ends->push_back(out.buf.size());
         if (!opt.nopt && !quiet)
             progress(term, lineno);
     }

@@ -150,3 +150,56 @@ TEST(Progress, LineNumbersPast32BitsAreWrittenWhole)
     putnum(s, 9000000000000000000LL);
     EXPECT_EQ(s.buf, "[3000000000]9000000000000000000");
 }
+
+// The ends of each line's LaTeX, recorded for the playground, cut the
+// picture into the header, the output of every source line and the closing
+// line, and leave the picture as it is without them.  Under -h each drawing
+// line's piece closes with its own number; an overlong line's pieces are
+// numbered as the program numbers them.
+TEST(Translate, LineEndsCutThePictureIntoEachLinesOutput)
+{
+    const std::string longline(1500, ' ');
+    const std::string sources[] = {
+        "r (1)\n\nZ (1)\nn (A)\n  u (0.5)\n%\\put(\"&){x}\nc (\"t\")\nb (1, 1, \"B\")\ng (A)\nl (1)",
+        "$w = 1\n" + longline + "r ($w)\n" + "k (K)\nR (K)\n",
+        "",
+    };
+    for (const std::string& src : sources) {
+        for (int h = 0; h < 2; ++h) {
+            Options opt;
+            opt.hopt = h;
+            std::string plain, transcript;
+            translate(src, "", opt, plain, transcript);
+            std::vector<std::size_t> ends;
+            opt.ends = &ends;
+            std::string out;
+            translate(src, "", opt, out, transcript);
+            EXPECT_EQ(out, plain);
+            ASSERT_FALSE(ends.empty());
+            EXPECT_EQ(out.substr(0, ends[0]).rfind("\\begin{picture}(", 0), 0u);
+            EXPECT_EQ(out.find('\n'), ends[0] - 1);
+            EXPECT_EQ(out.substr(ends.back()), "\\end{picture}\n");
+            // Lines as the program counts them: pieces of at most 1002 bytes.
+            std::size_t lines = 0;
+            Reader in;
+            in.mem = src;
+            for (std::string line; rdline(in, line);)
+                ++lines;
+            ASSERT_EQ(ends.size(), lines + 1) << src;
+            std::size_t marked = 0;
+            for (std::size_t k = 1; k < ends.size(); ++k) {
+                ASSERT_LE(ends[k - 1], ends[k]);
+                std::string piece = out.substr(ends[k - 1], ends[k] - ends[k - 1]);
+                std::string mark = "{\\scriptsize " + std::to_string(k) + "$";
+                if (piece.find(mark) != std::string::npos)
+                    ++marked;
+            }
+            std::size_t annotations = 0;
+            for (std::size_t at = out.find("\\scriptsize"); at != std::string::npos;
+                 at = out.find("\\scriptsize", at + 1))
+                ++annotations;
+            EXPECT_EQ(marked, annotations);
+            EXPECT_EQ(annotations > 0, h == 1 && !src.empty());
+        }
+    }
+}
