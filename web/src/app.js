@@ -1,102 +1,393 @@
 // The playground page: the editor, the option switches, the configuration
-// pane, the transcript with its links to the source lines, the LaTeX output
-// with copy and download, and the live preview.
-import createQuillard from './quillard-wasm.mjs';
-import { loadTranslator } from './quillard.js';
-import { runPipeline } from './pipeline.js';
-import { parseDimen } from './render.js';
-import { encodeFragment, decodeFragment } from './share.js';
+// pane, the messages with their links to the source lines, the LaTeX output
+// with copy and download, the live preview with its aids, and the saving of
+// the work in the browser. Translation runs in a worker; the preview is
+// redrawn where it changed.
+import { createView, PX_PER_PT } from './render.js';
+import { texDimen, SP_PER_PT, KIND_NAMES, MAX_ITEMS } from './picture.js';
+import { asFile } from './quillard.js';
+import { decodeFragment, encodeFragment } from './share.js';
 import { createEditor } from './editor.js';
+import { drawAids } from './aids.js';
+import { standaloneSvg } from './svgfile.js';
 import { EXAMPLES } from './examples.js';
 
 const $ = (id) => document.getElementById(id);
-const switches = { h: $('opt-h'), b: $('opt-b'), B: $('opt-B'), s: $('opt-s') };
-let translator = null;
-let result = null;
-let pending = false;
-let lastFragment = '';
+const LETTERS = ['h', 'b', 'B', 's', 'n'];
+const switches = Object.fromEntries(LETTERS.map((k) => [k, $('opt-' + k)]));
+const STORE = 'quillard-playground';
+const MAX_LINK = 1000000;      // longer links are not written into the address
+const SAVE_DELAY = 300;        // ms after the last change
+const MAX_LISTED = 1000;       // messages and skipped lines listed at most
 
-const editor = createEditor($('editor'), schedule);
 const confArea = $('conf');
+const view = createView(document, globalThis.katex);
+$('preview').appendChild(view.svg);
+let result = null;       // the last answer drawn
+let requested = 0;       // id of the last request
+let drawnId = 0;
+let inputAt = 0;         // when the edit of the pending request was made
+let unitPt = 28.45276;
+let loadedName = '';     // the example shown, while unedited
+let loadedSource = null;
+let lastFragment = '';
+let saveTimer = 0;
+let changedByUser = false;
+
+// ------------------------------------------------------------ the worker
+
+const worker = new Worker(URL.createObjectURL(new Blob([$('worker-source').textContent],
+  { type: 'text/javascript' })));
+worker.onmessage = (e) => received(e.data);
+worker.onerror = (e) => {
+  $('status').textContent = 'the translator could not start: ' + (e.message || 'unknown error');
+  $('status').className = 'q-bad';
+};
 
 function letters() {
-  return Object.keys(switches).filter((k) => switches[k].checked).join('');
+  return LETTERS.filter((k) => switches[k].checked).join('');
 }
 
-function schedule() {
-  if (pending) return;
-  pending = true;
-  requestAnimationFrame(() => { pending = false; update(); });
+function request(edit = true) {
+  if (edit) inputAt = performance.now();
+  requested++;
+  worker.postMessage({ id: requested, source: editor.value, conf: confArea.value, letters: letters(),
+    unit: $('unit').value && texDimen($('unit').value) ? $('unit').value : `${unitPt}pt`,
+    labels: $('aid-labels').checked, fragment: false, name: 'source.qld' });
 }
 
-// Splits the transcript into text and links for the line numbers of its
-// messages ('... in [12]', '... at [12]').
-function showTranscript(text) {
-  const out = $('transcript');
-  const frag = document.createDocumentFragment();
-  const errors = [];
-  const re = /( in | at )\[(\d+)\]/g;
-  let last = 0;
-  let m;
-  while ((m = re.exec(text)) !== null) {
-    frag.appendChild(document.createTextNode(text.slice(last, m.index) + m[1]));
-    const line = Number(m[2]);
-    const a = document.createElement('a');
-    a.href = '#';
-    a.className = 'q-errlink';
-    a.dataset.line = String(line);
-    a.textContent = `[${line}]`;
-    a.addEventListener('click', (e) => { e.preventDefault(); editor.goToLine(line); });
-    frag.appendChild(a);
-    errors.push(line);
-    last = m.index + m[0].length;
+function changed() {
+  changedByUser = true;
+  if (loadedName && editor.value !== loadedSource) {
+    loadedName = '';
+    $('examples').value = '';
   }
-  frag.appendChild(document.createTextNode(text.slice(last)));
-  out.replaceChildren(frag);
-  editor.markErrors(errors);
+  request();
+  scheduleSave();
 }
 
-function view() {
-  const unit = parseDimen($('unit').value) || parseDimen('1cm');
-  return { unit, zoom: Number($('zoom').value) || 1 };
+// ------------------------------------------------------------ the answer
+
+async function received(r) {
+  if (r.failure) {
+    $('status').textContent = 'the translator failed: ' + r.failure;
+    $('status').className = 'q-bad';
+    return;
+  }
+  if (r.id < drawnId) return;
+  const at = inputAt;
+  const zoom = currentZoom(r);
+  const done = await view.draw(r, { unitPt, zoom, host: $('measure') });
+  if (!done || r.id < drawnId) return;
+  drawnId = r.id;
+  result = r;
+  if (r.id === requested) document.body.dataset.busy = 'false';
+  if ($('fit').checked) applyFit();
+  showPanes(r);
+  refreshAids();
+  view.highlight(editor.cursorLine);
+  document.body.dataset.ready = 'true';
+  document.body.dataset.drawn = String(r.id);
+  document.dispatchEvent(new CustomEvent('qld-drawn', { detail: { id: r.id, inputAt: at, times: r.times } }));
 }
 
-function update() {
-  if (!translator) return;
-  const source = editor.value;
-  const conf = confArea.value;
-  const opts = letters();
-  result = runPipeline(translator, source, conf, opts, view());
-  $('tex').textContent = result.tex;
-  $('preview').replaceChildren(result.svg);
+function showPanes(r) {
+  const tex = $('tex');
+  if (tex.textContent !== r.tex) tex.textContent = r.tex;
+  showTranscript(r.transcript);
+  showErrors(r.errors);
   const list = $('skipped');
-  list.replaceChildren(...result.notPreviewed.map((s) => {
+  const entries = r.skipped.slice(0, MAX_LISTED).map((s) => {
     const li = document.createElement('li');
     li.textContent = s.line ? `not previewed: line ${s.line}` : 'not previewed: ' + s.text;
     li.title = s.text;
     if (s.line) li.addEventListener('click', () => editor.goToLine(s.line));
     return li;
-  }));
-  showTranscript(result.transcript);
-  $('status').textContent = result.status ? 'errors: see the transcript' : 'translated without errors';
-  $('status').className = result.status ? 'q-bad' : 'q-good';
-  lastFragment = encodeFragment({ source, letters: opts, conf });
-  history.replaceState(null, '', '#' + lastFragment);
+  });
+  if (r.skipped.length > MAX_LISTED) {
+    const li = document.createElement('li');
+    li.textContent = `… and ${r.skipped.length - MAX_LISTED} more lines not previewed`;
+    entries.push(li);
+  }
+  if (r.cut) {
+    const li = document.createElement('li');
+    li.className = 'q-cut';
+    li.textContent = `not previewed: ${r.cut.count} elements from line ${r.cut.line} on ` +
+      `(the preview draws at most ${MAX_ITEMS})`;
+    li.addEventListener('click', () => editor.goToLine(r.cut.line));
+    entries.push(li);
+  }
+  list.replaceChildren(...entries);
+  const errors = r.errors.filter((e) => !e.warning).length;
+  $('status').textContent = r.status ? `${errors || 'some'} error${errors === 1 ? '' : 's'}: see the messages`
+    : 'translated without errors';
+  $('status').className = r.status ? 'q-bad' : 'q-good';
 }
 
-function load(state) {
-  editor.value = state.source;
-  confArea.value = state.conf || '';
-  $('conf-pane').open = !!state.conf;
-  for (const k of Object.keys(switches)) switches[k].checked = false;
+// The transcript as the program prints it, with a link for the line number
+// of each message ('... in [12]', '... at [12]').
+function showTranscript(text) {
+  const out = $('transcript');
+  if (out.dataset.text === text) return;
+  out.dataset.text = text.length < 100000 ? text : '';
+  const frag = document.createDocumentFragment();
+  const re = /( in | at )\[(\d+)\]/g;
+  let last = 0;
+  let m;
+  let links = 0;
+  while ((m = re.exec(text)) !== null && links < 10 * MAX_LISTED) {
+    frag.appendChild(document.createTextNode(text.slice(last, m.index) + m[1]));
+    frag.appendChild(lineLink(Number(m[2]), `[${m[2]}]`));
+    links++;
+    last = m.index + m[0].length;
+  }
+  frag.appendChild(document.createTextNode(text.slice(last)));
+  out.replaceChildren(frag);
+}
+
+function lineLink(line, text) {
+  const a = document.createElement('a');
+  a.href = '#';
+  a.className = 'q-errlink';
+  a.dataset.line = String(line);
+  a.textContent = text;
+  a.addEventListener('click', (e) => { e.preventDefault(); editor.goToLine(line); });
+  return a;
+}
+
+// Each error once, in line order, as 'source.qld:LINE: message'.
+function showErrors(errors) {
+  const items = errors.slice(0, MAX_LISTED).map((e) => {
+    const li = document.createElement('li');
+    if (e.warning) li.className = 'q-warning';
+    if (e.line) {
+      li.appendChild(lineLink(e.line, `source.qld:${e.line}`));
+      li.appendChild(document.createTextNode(': ' + e.text));
+    } else {
+      li.textContent = e.text;
+    }
+    return li;
+  });
+  if (errors.length > MAX_LISTED) {
+    const li = document.createElement('li');
+    li.textContent = `… and ${errors.length - MAX_LISTED} more`;
+    items.push(li);
+  }
+  $('errors').replaceChildren(...items);
+  editor.markErrors(errors.filter((e) => !e.warning && e.line).map((e) => e.line));
+}
+
+// ------------------------------------------------------------ zoom, aids
+
+function stageWidth() {
+  return Math.max($('stage').clientWidth - 20, 100);
+}
+
+function currentZoom() {
+  return Number($('zoom').value) > 0 ? Number($('zoom').value) : 1.5;
+}
+
+// Fit to width: the default zoom of 1.5 unless the picture is wider than
+// the preview, then as much as fits (not below 0.1).
+function applyFit() {
+  const b = view.bounds();
+  const width = b.x1 - b.x0;
+  if (!(width > 0)) return;
+  const z = Math.max(0.1, Math.min(1.5, stageWidth() / width));
+  const rounded = Math.floor(z * 100) / 100;
+  if (Math.abs(rounded - currentZoom()) > 1e-9) {
+    $('zoom').value = String(rounded);
+    view.setZoom(rounded);
+  }
+}
+
+function refreshAids() {
+  const vb = view.svg.viewBox.baseVal;
+  drawAids(document, $('underlay'), $('overlay'),
+    { vb: [vb.x, vb.y, vb.width, vb.height], box: view.box(), s: view.scale() * currentZoom() },
+    { grid: $('aid-grid').checked, outline: $('aid-box').checked,
+      labels: $('aid-labels').checked && result ? result.labels : null });
+}
+
+// ------------------------------------------------------------ hover
+
+let hovered = null;
+let hoverFrame = 0;
+function hover(e) {
+  if (hoverFrame) return;
+  const { clientX, clientY } = e;
+  hoverFrame = requestAnimationFrame(() => {
+    hoverFrame = 0;
+    const i = view.itemAt(clientX, clientY);
+    const tip = $('tip');
+    if (hovered) hovered.classList.remove('qld-hover');
+    hovered = null;
+    if (i < 0) { tip.hidden = true; view.svg.style.cursor = ''; return; }
+    const it = view.item(i);
+    hovered = view.element(i);
+    if (hovered) hovered.classList.add('qld-hover');
+    tip.textContent = `line ${it.line}: ${(editor.line(it.line) || '').trim()}\n${describe(it)}`;
+    tip.hidden = false;
+    const stage = $('stage').getBoundingClientRect();
+    tip.style.left = `${clientX - stage.left + $('stage').scrollLeft + 12}px`;
+    tip.style.top = `${clientY - stage.top + $('stage').scrollTop + 14}px`;
+    view.svg.style.cursor = 'pointer';
+  });
+}
+
+const n5 = (v) => String(Math.round(v * 100000) / 100000);
+function describe(it) {
+  const at = `(${n5(it.x)},${n5(it.y)})`;
+  switch (KIND_NAMES[it.kind]) {
+    case 'line': return `line from ${at} to (${n5(it.a)},${n5(it.b)})`;
+    case 'vector': return `arrow from ${at} to (${n5(it.a)},${n5(it.b)})`;
+    case 'circle': return `circle at ${at}, diameter ${n5(2 * it.a)}`;
+    case 'disk': return `dot at ${at}, diameter ${n5(2 * it.a)}`;
+    case 'rect': return `box at ${at}, ${n5(it.a)} by ${n5(it.b)}`;
+    case 'dashrect': return `dashed box at ${at}, ${n5(it.a)} by ${n5(it.b)}`;
+    default: return `text at ${at}${it.pos ? ` [${it.pos}]` : ''}: ${it.text}`;
+  }
+}
+
+$('stage').addEventListener('mousemove', hover);
+$('stage').addEventListener('mouseleave', () => {
+  $('tip').hidden = true;
+  if (hovered) hovered.classList.remove('qld-hover');
+  hovered = null;
+});
+$('stage').addEventListener('click', (e) => {
+  const i = view.itemAt(e.clientX, e.clientY);
+  if (i >= 0) editor.cursorTo(view.item(i).line);
+});
+
+// ------------------------------------------------------------ saving
+
+function scheduleSave() {
+  clearTimeout(saveTimer);
+  saveTimer = setTimeout(save, SAVE_DELAY);
+}
+
+// The work survives a reload: kept in the browser's storage, and in the
+// address while it is short enough for a link.
+function save() {
+  const state = { source: editor.value, conf: confArea.value, letters: letters() };
+  try {
+    localStorage.setItem(STORE, JSON.stringify(state));
+  } catch (e) {
+    notice('This source is too big to keep in the browser: save it with Ctrl+S.');
+  }
+  const fragment = encodeFragment(state);
+  if (fragment.length <= MAX_LINK) {
+    lastFragment = fragment;
+    history.replaceState(null, '', '#' + fragment);
+  } else if (location.hash) {
+    lastFragment = '';
+    history.replaceState(null, '', location.pathname + location.search);
+  }
+}
+
+function stored() {
+  try {
+    const s = JSON.parse(localStorage.getItem(STORE) || 'null');
+    if (s && typeof s.source === 'string') return { source: s.source, conf: String(s.conf || ''),
+      letters: String(s.letters || '').replace(/[^hbBsn]/g, '') };
+  } catch (e) { /* nothing kept */ }
+  return null;
+}
+
+// ------------------------------------------------------------ loading
+
+function setLetters(list) {
+  for (const k of LETTERS) switches[k].checked = false;
   // The later of -b and -B wins, as on the command line.
-  for (const ch of state.letters || '') if (switches[ch]) {
+  for (const ch of list || '') if (switches[ch]) {
     switches[ch].checked = true;
     if (ch === 'b') switches.B.checked = false;
     if (ch === 'B') switches.b.checked = false;
   }
-  update();
 }
+
+function load(state, { undoable = false, name = '' } = {}) {
+  if (undoable) editor.replace(state.source); else editor.value = state.source;
+  if (state.conf !== undefined) confArea.value = state.conf;
+  $('conf-pane').open = !!confArea.value;
+  setLetters(state.letters);
+  loadedName = name;
+  loadedSource = state.source;
+  $('examples').value = name;
+  $('link-error').hidden = true;
+  request(false);
+}
+
+let undoState = null;
+function notice(text, undo = null) {
+  $('notice-text').textContent = text;
+  $('notice-undo').hidden = !undo;
+  undoState = undo;
+  $('notice').hidden = false;
+}
+$('notice-undo').addEventListener('click', () => {
+  if (undoState) { load(undoState); scheduleSave(); }
+  undoState = null;
+  $('notice').hidden = true;
+});
+$('notice-close').addEventListener('click', () => { $('notice').hidden = true; });
+
+for (const ex of EXAMPLES) {
+  const opt = document.createElement('option');
+  opt.value = ex.name;
+  opt.textContent = ex.name + (ex.letters ? ` (-${ex.letters})` : '');
+  $('examples').appendChild(opt);
+}
+$('examples').addEventListener('change', () => {
+  const ex = EXAMPLES.find((e) => e.name === $('examples').value);
+  if (!ex) return;
+  const before = { source: editor.value, conf: confArea.value, letters: letters() };
+  const edited = before.source !== '' && !EXAMPLES.some((e) => e.source === before.source);
+  // The .quillard text is changed only by an example that has its own.
+  load({ source: ex.source, letters: ex.letters, conf: ex.conf || undefined }, { undoable: true, name: ex.name });
+  if (edited) notice(`Your source was replaced by the example ${ex.name}.`, before);
+  else $('notice').hidden = true;
+  changedByUser = true;
+  scheduleSave();
+});
+
+for (const [k, box] of Object.entries(switches)) {
+  box.addEventListener('change', () => {
+    if (k === 'b' && box.checked) switches.B.checked = false;
+    if (k === 'B' && box.checked) switches.b.checked = false;
+    request();
+    scheduleSave();
+  });
+}
+confArea.addEventListener('input', () => { request(); scheduleSave(); });
+
+$('unit').addEventListener('input', () => {
+  const text = $('unit').value;
+  const sp = texDimen(text);
+  if (sp === null || sp <= 0) {
+    $('unit').classList.add('q-invalid');
+    $('unit-error').textContent = `unit: '${text}' is not a length such as 1cm, 5mm or 12pt; the preview keeps ${n5(unitPt)}pt`;
+    return;
+  }
+  $('unit').classList.remove('q-invalid');
+  $('unit-error').textContent = '';
+  unitPt = sp / SP_PER_PT;
+  request(false);
+});
+$('zoom').addEventListener('input', () => {
+  $('fit').checked = false;
+  view.setZoom(currentZoom());
+  refreshAids();
+});
+$('fit').addEventListener('change', () => { if ($('fit').checked) { applyFit(); refreshAids(); } });
+for (const id of ['aid-grid', 'aid-box']) $(id).addEventListener('change', refreshAids);
+$('aid-labels').addEventListener('change', () => request(false));
+if (typeof ResizeObserver !== 'undefined') {
+  new ResizeObserver(() => { if ($('fit').checked && result) { applyFit(); refreshAids(); } }).observe($('stage'));
+}
+
+// ------------------------------------------------------------ output
 
 function download(name, type, text) {
   const a = document.createElement('a');
@@ -108,37 +399,10 @@ function download(name, type, text) {
   setTimeout(() => URL.revokeObjectURL(a.href), 1000);
 }
 
-function svgText() {
-  const svg = $('preview').querySelector('svg').cloneNode(true);
-  const css = document.getElementById('katex-css');
-  if (css && svg.querySelector('foreignObject')) {
-    const style = document.createElementNS('http://www.w3.org/2000/svg', 'style');
-    style.textContent = css.textContent;
-    svg.insertBefore(style, svg.firstChild);
-  }
-  return '<?xml version="1.0" encoding="UTF-8"?>\n' + new XMLSerializer().serializeToString(svg);
+function baseName() {
+  return loadedName || 'picture';
 }
 
-for (const ex of EXAMPLES) {
-  const opt = document.createElement('option');
-  opt.value = ex.name;
-  opt.textContent = ex.name + (ex.letters ? ` (-${ex.letters})` : '');
-  $('examples').appendChild(opt);
-}
-$('examples').addEventListener('change', () => {
-  const ex = EXAMPLES.find((e) => e.name === $('examples').value);
-  if (ex) load(ex);
-});
-for (const [k, box] of Object.entries(switches)) {
-  box.addEventListener('change', () => {
-    if (k === 'b' && box.checked) switches.B.checked = false;
-    if (k === 'B' && box.checked) switches.b.checked = false;
-    schedule();
-  });
-}
-confArea.addEventListener('input', schedule);
-$('unit').addEventListener('input', schedule);
-$('zoom').addEventListener('input', schedule);
 $('copy').addEventListener('click', async () => {
   try {
     await navigator.clipboard.writeText(result.tex);
@@ -152,17 +416,56 @@ $('copy').addEventListener('click', async () => {
   $('copy').textContent = 'Copied';
   setTimeout(() => { $('copy').textContent = 'Copy LaTeX'; }, 1200);
 });
-$('download-tex').addEventListener('click', () => download('picture.tex', 'text/x-tex', result.tex));
-$('download-svg').addEventListener('click', () => download('picture.svg', 'image/svg+xml', svgText()));
-window.addEventListener('hashchange', () => {
-  if (location.hash.slice(1) === lastFragment) return;
-  const state = decodeFragment(location.hash);
-  if (state) load(state);
+$('download-tex').addEventListener('click', () => download(baseName() + '.tex', 'text/x-tex', result.tex));
+$('download-svg').addEventListener('click', async () => {
+  const text = await standaloneSvg(view, document);
+  download(baseName() + '.svg', 'image/svg+xml', text);
+});
+const saveSource = () => download(baseName() + '.qld', 'text/plain', asFile(editor.value));
+$('download-qld').addEventListener('click', saveSource);
+document.addEventListener('keydown', (e) => {
+  if ((e.ctrlKey || e.metaKey) && !e.altKey && !e.shiftKey && e.key.toLowerCase() === 's') {
+    e.preventDefault();
+    saveSource();
+  }
 });
 
-loadTranslator(createQuillard).then((t) => {
-  translator = t;
-  const state = decodeFragment(location.hash) || EXAMPLES[0];
-  load(state);
-  document.body.dataset.ready = 'true';
+// ------------------------------------------------------------ panes (phones)
+
+function showPane(name) {
+  document.body.dataset.pane = name;
+  for (const b of document.querySelectorAll('.q-tabs button')) b.setAttribute('aria-pressed', String(b.dataset.pane === name));
+  if (name === 'preview' && $('fit').checked && result) { applyFit(); refreshAids(); }
+}
+for (const b of document.querySelectorAll('.q-tabs button')) b.addEventListener('click', () => showPane(b.dataset.pane));
+showPane('preview');
+
+// ------------------------------------------------------------ start
+
+const editor = createEditor($('editor'), changed, (line) => view.highlight(line));
+
+window.addEventListener('hashchange', () => {
+  if (location.hash.slice(1) === lastFragment) return;
+  start();
 });
+
+function start() {
+  const hash = location.hash.replace(/^#/, '');
+  if (hash) {
+    const state = decodeFragment(hash);
+    if (state) { load(state); return; }
+    if (/(^|&)src=/.test(hash)) {
+      // A link that cannot be read shows why, with nothing in the editor.
+      load({ source: '', conf: '', letters: '' });
+      $('link-error').textContent = 'This link cannot be read: its source is not base64url text. ' +
+        'The editor is empty; nothing was drawn from the link.';
+      $('link-error').hidden = false;
+      return;
+    }
+  }
+  const kept = stored();
+  if (kept) { load(kept); return; }
+  load(EXAMPLES[0], { name: EXAMPLES[0].name });
+}
+start();
+void PX_PER_PT; void changedByUser;

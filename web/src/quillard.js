@@ -1,6 +1,7 @@
 // The translator in WebAssembly: one call translates a source with its
 // options and configuration text exactly as the quillard program does, and
-// returns the picture, the transcript (after the banner) and the exit status.
+// returns the picture, the transcript (after the banner), the exit status
+// and where each source line's LaTeX ends in the picture.
 
 // Option letters as the program takes them; -b and -B share one setting and
 // the later letter wins, as on the command line.
@@ -18,11 +19,35 @@ export function optionFlags(letters) {
   return flags;
 }
 
+const LINE_ENDS = 64;
+
+// An editor's text as a file saved from it: ending in a newline unless empty.
+export function asFile(text) {
+  return text === '' || text.endsWith('\n') ? text : text + '\n';
+}
+
+// Byte offsets of UTF-8 text turned into offsets of the decoded string
+// (UTF-16 code units), for offsets in increasing order.
+export function utf16Offsets(bytes, offsets) {
+  const out = new Uint32Array(offsets.length);
+  let units = 0;
+  let b = 0;
+  for (let k = 0; k < offsets.length; k++) {
+    const to = offsets[k];
+    for (; b < to; b++) {
+      const c = bytes[b];
+      if ((c & 0xc0) !== 0x80) units += c >= 0xf0 ? 2 : 1;
+    }
+    out[k] = units;
+  }
+  return out;
+}
+
 export async function loadTranslator(factory) {
   const mod = await factory();
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
-  const text = (ptr, size) => decoder.decode(mod.HEAPU8.subarray(ptr, ptr + size));
+  const bytes = (ptr, size) => mod.HEAPU8.subarray(ptr, ptr + size);
 
   function translate(source, conf = '', letters = '') {
     const src = encoder.encode(source);
@@ -31,57 +56,20 @@ export async function loadTranslator(factory) {
     const pcfg = mod._malloc(cfg.length + 1);
     mod.HEAPU8.set(src, psrc);
     mod.HEAPU8.set(cfg, pcfg);
-    const status = mod._qld_translate(psrc, src.length, pcfg, cfg.length, optionFlags(letters));
+    const status = mod._qld_translate(psrc, src.length, pcfg, cfg.length, optionFlags(letters) | LINE_ENDS);
     mod._free(psrc);
     mod._free(pcfg);
+    const texBytes = bytes(mod._qld_picture(), mod._qld_picture_size());
+    const tex = decoder.decode(texBytes);
+    const n = mod._qld_ends_size();
+    let ends = new Uint32Array(mod.HEAPU8.buffer, mod._qld_ends(), n).slice();
+    if (tex.length !== texBytes.length) ends = utf16Offsets(texBytes, ends);
     return {
       status,
-      tex: text(mod._qld_picture(), mod._qld_picture_size()),
-      transcript: text(mod._qld_transcript(), mod._qld_transcript_size()),
+      tex,
+      transcript: decoder.decode(bytes(mod._qld_transcript(), mod._qld_transcript_size())),
+      ends,
     };
   }
   return { translate };
-}
-
-// A '%%' line copied into the picture as a LaTeX comment of its own; it
-// changes nothing in the drawing, so a translation with one before every
-// source line cuts the picture into the output of each line.
-const MARK = '%%\u0001\n';
-const MARK_OUT = '%\u0001\n';
-const ANNOTATION = /\\put\([^()]*\)\{\\makebox\(0,0\)\[[brtl]\]\{\\scriptsize \d+\$ (?:r|u|\\ell|d) \$\}\}/y;
-
-// Maps offsets of the picture tex (translated from source with the option
-// letters) to source line numbers. Returns a function of an offset giving
-// the line number, or 0 where the mapping is lost.
-export function sourceMap(translate, source, conf, letters, tex) {
-  const pieces = source.split('\n');
-  const marked = pieces.map((p, i) => (i === pieces.length - 1 && p === '' ? '' : MARK + p)).join('\n');
-  const mapped = translate(marked, conf, letters.replace(/h/g, '')).tex;
-  const chunks = mapped.split(MARK_OUT);
-  const header = chunks.shift();
-  const ranges = [];   // [start, end, line]
-  let pos = 0;
-  if (tex.startsWith(header)) {
-    pos = header.length;
-    const trailer = '\\end{picture}\n';
-    const last = chunks.length - 1;
-    if (last >= 0 && chunks[last].endsWith(trailer)) chunks[last] = chunks[last].slice(0, -trailer.length);
-    for (let n = 0; n < chunks.length; n++) {
-      if (!tex.startsWith(chunks[n], pos)) break;
-      ranges.push([pos, pos + chunks[n].length, n + 1]);
-      pos += chunks[n].length;
-      if (letters.includes('h')) {
-        ANNOTATION.lastIndex = pos;
-        const m = ANNOTATION.exec(tex);
-        if (m) {
-          ranges.push([pos, pos + m[0].length, n + 1]);
-          pos += m[0].length;
-        }
-      }
-    }
-  }
-  return (offset) => {
-    for (const [a, b, line] of ranges) if (offset >= a && offset < b) return line;
-    return 0;
-  };
 }

@@ -1,395 +1,458 @@
-// Draws a LaTeX picture environment as SVG: the picture commands that
-// Quillard writes (\put, \line, \vector, \multiput, \circle, \circle*,
-// \framebox, \dashbox, \makebox, \thicklines, \thinlines) and the same
-// commands written by hand in '%' lines. Texts are typeset with KaTeX inside
-// one foreignObject. Whatever is not understood is skipped and reported with
-// its offset in the LaTeX text, never dropped silently.
+// Draws the items of a LaTeX picture (read by picture.js) as SVG, and keeps
+// the drawing up to date: a new picture changes only the elements whose
+// items changed, texts keep their typeset nodes and only move, and a big
+// picture is drawn in slices so that the page goes on answering.
+//
+// The lines are drawn in picture units inside one group whose transform
+// puts the picture's box at the origin and sets the zoom; the texts are
+// HTML (typeset by KaTeX) inside one foreignObject, laid out at zoom 1 and
+// scaled. So a change of the picture's box or of the zoom moves two
+// transforms and nothing else.
 //
 // Lines and arrow heads follow the pict2e package: any slope, the length of a
 // sloped line measured along x, arrow heads of width 3.2 line widths + 1.5pt
 // and length 1.52 head widths. \dashbox lays its dashes out as LaTeX does.
+import { STRIDE, LINE, VECTOR, CIRCLE, DISK, RECT, DASHRECT, TEXT, SP_PER_PT, dashes } from './picture.js';
+import { XHTML, TEXT_PT, prepareTexts, textEntry, trimTexts, placeText } from './texts.js';
 
 const SVG = 'http://www.w3.org/2000/svg';
-const XHTML = 'http://www.w3.org/1999/xhtml';
 export const PX_PER_PT = 96 / 72.27;
-const THIN = 0.4;    // pt
-const THICK = 0.8;   // pt
-const TEXT_PT = 10;  // the document's normal text size
-const MARGIN = 400;  // px of room around the picture for texts that stick out
-const MAX_COPIES = 10000;   // a longer \multiput is not previewed
+const PAD = 6;           // px of room around everything drawn
+const SLICE_MS = 12;     // the longest stretch of drawing between two breaks
 
-// Units of \linethickness and \unitlength, in pt.
-const UNITS = { pt: 1, mm: 2.845276, cm: 28.45276, in: 72.27, bp: 72.27 / 72, sp: 1 / 65536,
-                em: 10, ex: 4.3, pc: 12, dd: 1.07, cc: 12.84 };
+const TAG = { [LINE]: 'line', [VECTOR]: 'path', [CIRCLE]: 'circle', [DISK]: 'circle', [RECT]: 'rect',
+  [DASHRECT]: 'path' };
 
-// Parses a dimension such as '1cm' or '0.5 pt' into pt, or null.
-export function parseDimen(text) {
-  const m = /^\s*(-?\d*\.?\d*)\s*(pt|mm|cm|in|bp|sp|em|ex|pc|dd|cc)\s*$/.exec(text);
-  if (!m || m[1] === '' || m[1] === '-' || m[1] === '.') return null;
-  return parseFloat(m[1]) * UNITS[m[2]];
-}
+const r5 = (v) => Math.round(v * 100000) / 100000;
+const r3 = (v) => Math.round(v * 1000) / 1000;
 
-class Unknown extends Error {}
-
-// A cursor over the LaTeX text.
-class Scanner {
-  constructor(text) { this.s = text; this.i = 0; }
-  blank() {
-    for (;;) {
-      while (this.i < this.s.length && /\s/.test(this.s[this.i])) this.i++;
-      if (this.s[this.i] !== '%') return;
-      while (this.i < this.s.length && this.s[this.i] !== '\n') this.i++;
-    }
-  }
-  peek() { this.blank(); return this.s[this.i]; }
-  eat(ch) {
-    if (this.peek() !== ch) throw new Unknown(ch);
-    this.i++;
-  }
-  // A control word such as \put, or null when none follows.
-  command() {
-    this.blank();
-    const m = /^\\([A-Za-z]+\*?|.)/.exec(this.s.slice(this.i, this.i + 40));
-    return m ? m[1] : null;
-  }
-  take(name) { this.blank(); this.i += name.length + 1; }
-  // The text between balanced braces, the braces consumed.
-  group() {
-    this.eat('{');
-    const start = this.i;
-    let depth = 1;
-    while (this.i < this.s.length) {
-      const ch = this.s[this.i++];
-      if (ch === '\\') this.i++;
-      else if (ch === '{') depth++;
-      else if (ch === '}' && --depth === 0) return this.s.slice(start, this.i - 1);
-    }
-    throw new Unknown('{');
-  }
-  number(text) {
-    const t = text.trim();
-    if (!/^[-+]?(\d+\.?\d*|\.\d+)(e[-+]?\d+)?$/i.test(t)) throw new Unknown(t);
-    return parseFloat(t);
-  }
-  // '(a,b)' as two numbers.
-  pair() {
-    this.eat('(');
-    const end = this.s.indexOf(')', this.i);
-    if (end < 0) throw new Unknown('(');
-    const parts = this.s.slice(this.i, end).split(',');
-    if (parts.length !== 2) throw new Unknown('(');
-    this.i = end + 1;
-    return [this.number(parts[0]), this.number(parts[1])];
-  }
-  option() {
-    if (this.peek() !== '[') return '';
-    const end = this.s.indexOf(']', this.i);
-    if (end < 0) throw new Unknown('[');
-    const text = this.s.slice(this.i + 1, end).trim();
-    this.i = end + 1;
-    return text;
-  }
-}
-
-// Parses the picture into a flat list of items in picture coordinates:
-// {kind: 'line'|'vector'|'circle'|'disk'|'rect'|'dashrect'|'text', ...,
-// lw (pt), at (offset in the text)}, the picture box, and what was skipped.
-export function parsePicture(tex) {
-  const sc = new Scanner(tex);
-  const items = [];
-  const skipped = [];
-  let box = null;
-  const state = { lw: THIN };
-
-  // One object placed at (x, y); returns nothing, appends items.
-  function object(x, y, at, st) {
-    const c = sc.command();
-    if (c === null) {
-      if (sc.peek() === '{') { groupItems(x, y, at, st); return; }
-      throw new Unknown('object');
-    }
-    if (c === 'put') {
-      sc.take(c);
-      const [dx, dy] = sc.pair();
-      object(x + dx, y + dy, at, st);
-      return;
-    }
-    if (c === 'line' || c === 'vector') {
-      sc.take(c);
-      const [sx, sy] = sc.pair();
-      const len = sc.number(sc.group());
-      if (sx === 0 && sy === 0) throw new Unknown(c);
-      let dx, dy;
-      if (sx === 0) { dx = 0; dy = Math.sign(sy) * len; }
-      else { dx = Math.sign(sx) * len; dy = dx * sy / sx; }
-      items.push({ kind: c, x, y, x2: x + dx, y2: y + dy, lw: st.lw, at });
-      return;
-    }
-    if (c === 'circle' || c === 'circle*') {
-      sc.take(c);
-      const d = sc.number(sc.group());
-      items.push({ kind: c === 'circle' ? 'circle' : 'disk', x, y, r: d / 2, lw: st.lw, at });
-      return;
-    }
-    if (c === 'framebox' || c === 'makebox' || c === 'dashbox') {
-      sc.take(c);
-      let dash = 0;
-      if (c === 'dashbox') dash = sc.number(sc.group());
-      if (sc.peek() !== '(') throw new Unknown(c);
-      const [w, h] = sc.pair();
-      const pos = sc.option();
-      if (!/^[lrtbs]*$/.test(pos)) throw new Unknown(pos);
-      const text = sc.group();
-      if (c === 'framebox') items.push({ kind: 'rect', x, y, w, h, lw: st.lw, at });
-      if (c === 'dashbox') items.push({ kind: 'dashrect', x, y, w, h, dash, lw: st.lw, at });
-      if (text.trim() !== '') items.push({ kind: 'text', x, y, w, h, pos, text, at });
-      return;
-    }
-    if (c === 'thicklines' || c === 'thinlines') {
-      sc.take(c);
-      st.lw = c === 'thicklines' ? THICK : THIN;
-      return;
-    }
-    if (c === 'linethickness') {
-      sc.take(c);
-      const lw = parseDimen(sc.group());
-      if (lw === null) throw new Unknown(c);
-      st.lw = lw;
-      return;
-    }
-    throw new Unknown(c);
-  }
-
-  // A braced group of objects: the line thickness set inside stays inside.
-  function groupItems(x, y, at, st) {
-    sc.eat('{');
-    const inner = { lw: st.lw };
-    while (sc.peek() !== '}') {
-      if (sc.i >= tex.length) throw new Unknown('{');
-      if (sc.command() === 'multiput') multiput(x, y, at, inner);
-      else object(x, y, at, inner);
-    }
-    sc.i++;
-  }
-
-  function multiput(x, y, at, st) {
-    sc.take('multiput');
-    const [x0, y0] = sc.pair();
-    const [dx, dy] = sc.pair();
-    const n = sc.number(sc.group());
-    if (n > MAX_COPIES) throw new Unknown('multiput');
-    const first = items.length;
-    // The object once, to learn its items; copies follow by offset.
-    object(x + x0, y + y0, at, st);
-    const made = items.splice(first);
-    for (let k = 0; k < n; k++) {
-      for (const it of made) {
-        const copy = { ...it, x: it.x + k * dx, y: it.y + k * dy };
-        if ('x2' in it) { copy.x2 = it.x2 + k * dx; copy.y2 = it.y2 + k * dy; }
-        items.push(copy);
-      }
-    }
-  }
-
-  // Skips what could not be read from at to the end of its line, and to the
-  // end of the lines its braces keep open.
-  function skip(at) {
-    let depth = 0;
-    let i = at;
-    for (; i < tex.length; i++) {
-      const ch = tex[i];
-      if (ch === '\\') { i++; continue; }
-      if (ch === '{') depth++;
-      else if (ch === '}') depth--;
-      else if (ch === '\n' && depth <= 0) break;
-    }
-    skipped.push({ at, text: tex.slice(at, i).trim() });
-    sc.i = i;
-  }
-
-  while (sc.peek() !== undefined) {
-    const at = sc.i;
-    const first = items.length;
-    const c = sc.command();
-    try {
-      if (c === 'begin') {
-        sc.take(c);
-        if (sc.group() !== 'picture') throw new Unknown('begin');
-        const [w, h] = sc.pair();
-        let [x0, y0] = [0, 0];
-        if (sc.peek() === '(') [x0, y0] = sc.pair();
-        if (!box) box = { x: x0, y: y0, w, h };
-      } else if (c === 'end') {
-        sc.take(c);
-        if (sc.group() !== 'picture') throw new Unknown('end');
-      } else if (c === 'multiput') {
-        multiput(0, 0, at, state);
-      } else {
-        object(0, 0, at, state);
-      }
-    } catch (e) {
-      // Anything that cannot be read, nesting too deep for the stack
-      // included, is skipped and reported.
-      items.length = first;
-      skip(at);
-    }
-  }
-  return { box: box || { x: 0, y: 0, w: 0, h: 0 }, items, skipped };
-}
-
-// The dashes of one side of a \dashbox, as [from, to] along the side:
-// LaTeX counts the dash lengths that fit; an odd count starts and ends with a
-// whole dash, an even one with half dashes at the corners.
-export function dashes(length, dash) {
-  if (!(dash > 0) || !(length >= 0)) return [[0, length]];
-  const count = Math.floor((length + 200 / 65536 / 28.45276) / dash + 1e-9);
-  const out = [];
-  let start = 0;
-  let n;
-  if (count % 2 === 1) {
-    n = (count + 1) / 2;
-  } else {
-    out.push([0, dash / 2], [length - dash / 2, length]);
-    start = 1.5 * dash;
-    n = count / 2 - 1;
-  }
-  for (let k = 0; k < n; k++) out.push([start + 2 * k * dash, start + 2 * k * dash + dash]);
-  return out;
-}
-
-function el(doc, name, attrs) {
+function el(doc, name, attrs = {}) {
   const e = doc.createElementNS(SVG, name);
-  for (const [k, v] of Object.entries(attrs)) e.setAttribute(k, String(v));
+  for (const k in attrs) e.setAttribute(k, String(attrs[k]));
   return e;
 }
 
-const r3 = (v) => Math.round(v * 1000) / 1000;
+// The attributes of the element that draws item o of items, in picture
+// units; unitPt is the picture unit in pt.
+function shape(items, o, unitPt) {
+  const kind = items[o];
+  const lw = items[o + 2] / unitPt;
+  const x = items[o + 3], y = items[o + 4];
+  if (kind === LINE) {
+    return { x1: r5(x), y1: r5(y), x2: r5(items[o + 5]), y2: r5(items[o + 6]), 'stroke-width': r5(lw) };
+  }
+  if (kind === VECTOR) {
+    // pict2e's head: width 3.2 lw + 1.5pt, length 1.52 widths, slightly
+    // concave sides; the shaft, as wide as the line, stops where the head
+    // begins. One filled outline.
+    const x2 = items[o + 5], y2 = items[o + 6];
+    const len = Math.hypot(x2 - x, y2 - y);
+    if (!(len > 0)) return { d: 'M0 0' };
+    const aw = (3.2 * items[o + 2] + 1.5) / unitPt;
+    const al = 1.52 * aw;
+    const ux = (x2 - x) / len, uy = (y2 - y) / len;
+    const nx = -uy, ny = ux;
+    const back = Math.min(al, len);
+    const bx = x2 - ux * back, by = y2 - uy * back;
+    const mx = x2 - ux * al / 2, my = y2 - uy * al / 2;
+    const p = (px, py) => `${r5(px)} ${r5(py)}`;
+    let d = `M${p(x2, y2)}Q${p(mx + nx * aw / 8, my + ny * aw / 8)} ${p(bx + nx * aw / 2, by + ny * aw / 2)}` +
+      `L${p(bx - nx * aw / 2, by - ny * aw / 2)}Q${p(mx - nx * aw / 8, my - ny * aw / 8)} ${p(x2, y2)}Z`;
+    if (len > al) {
+      const h = lw / 2;
+      const ex = bx + ux * 0.5 / unitPt / PX_PER_PT, ey = by + uy * 0.5 / unitPt / PX_PER_PT;
+      d += `M${p(x + nx * h, y + ny * h)}L${p(ex + nx * h, ey + ny * h)}L${p(ex - nx * h, ey - ny * h)}` +
+        `L${p(x - nx * h, y - ny * h)}Z`;
+    }
+    return { d, fill: '#000', stroke: 'none' };
+  }
+  if (kind === CIRCLE) return { cx: r5(x), cy: r5(y), r: r5(Math.abs(items[o + 5])), 'stroke-width': r5(lw) };
+  if (kind === DISK) return { cx: r5(x), cy: r5(y), r: r5(Math.abs(items[o + 5])), fill: '#000', stroke: 'none' };
+  if (kind === RECT) {
+    // LaTeX's \frame puts its rules just outside the box; a negative size
+    // lays the box out the other way from its point.
+    const w = items[o + 5], h = items[o + 6];
+    const left = Math.min(x, x + w), bottom = Math.min(y, y + h);
+    return { x: r5(left - lw / 2), y: r5(bottom - lw / 2), width: r5(Math.abs(w) + lw),
+      height: r5(Math.abs(h) + lw), 'stroke-width': r5(lw) };
+  }
+  if (kind === DASHRECT) {
+    // Dashes computed in sp, as LaTeX computes them, then drawn in units.
+    const w = items[o + 5], h = items[o + 6];
+    const wsp = items[o + 8], hsp = items[o + 9], dsp = items[o + 10];
+    const u = unitPt * SP_PER_PT;   // sp per unit
+    let d = '';
+    for (const [a, b] of dashes(wsp, dsp)) {
+      if (b <= a) continue;
+      for (const yy of [y, y + h]) d += `M${r5(x + a / u)} ${r5(yy)}H${r5(x + b / u)}`;
+    }
+    for (const [a, b] of dashes(hsp, dsp)) {
+      if (b <= a) continue;
+      for (const xx of [x, x + w]) d += `M${r5(xx)} ${r5(y + a / u)}V${r5(y + b / u)}`;
+    }
+    return { d: d || 'M0 0', 'stroke-width': r5(lw) };
+  }
+  return null;
+}
 
-// Renders LaTeX picture text as one <svg>. Options: document, katex,
-// unit (pt per picture unit, 1cm by default), zoom (1 = 96 px per inch).
-// Returns {svg, skipped: [{at, text}], box}.
-export function renderPicture(tex, options = {}) {
-  const doc = options.document || globalThis.document;
-  const katex = options.katex || globalThis.katex;
-  const unit = options.unit || UNITS.cm;
-  const zoom = options.zoom || 1;
-  const { box, items, skipped } = parsePicture(tex);
-  const s = unit * PX_PER_PT * zoom;     // px per picture unit
-  const pt = PX_PER_PT * zoom;           // px per pt
-  const W = Math.max(box.w * s, 1);
-  const H = Math.max(box.h * s, 1);
-  const X = (x) => r3((x - box.x) * s);
-  const Y = (y) => r3((box.y + box.h - y) * s);
+function sameItem(a, i, b, j) {
+  const p = i * STRIDE, q = j * STRIDE;
+  if (a[p] !== b[q] || a[p + 2] !== b[q + 2]) return false;
+  for (let k = 3; k < STRIDE; k++) if (a[p + k] !== b[q + k]) return false;
+  return true;
+}
 
-  const svg = el(doc, 'svg', { xmlns: SVG, width: r3(W), height: r3(H),
-    viewBox: `0 0 ${r3(W)} ${r3(H)}`, class: 'qld-picture', overflow: 'visible' });
-  const ink = el(doc, 'g', { class: 'qld-lines', fill: 'none', stroke: '#000',
-    'stroke-linecap': 'butt' });
-  svg.appendChild(ink);
-  let layer = null;
+// The extent of item o in picture units, widened by pad units.
+function extent(items, o, unitPt, out) {
+  const kind = items[o];
+  const x = items[o + 3], y = items[o + 4];
+  const lw = items[o + 2] / unitPt;
+  let x0 = x, x1 = x, y0 = y, y1 = y, pad = lw;
+  if (kind === LINE || kind === VECTOR) {
+    x0 = Math.min(x, items[o + 5]); x1 = Math.max(x, items[o + 5]);
+    y0 = Math.min(y, items[o + 6]); y1 = Math.max(y, items[o + 6]);
+    if (kind === VECTOR) pad = (3.2 * items[o + 2] + 1.5) / unitPt;
+  } else if (kind === CIRCLE || kind === DISK) {
+    const r = Math.abs(items[o + 5]);
+    x0 = x - r; x1 = x + r; y0 = y - r; y1 = y + r;
+  } else if (kind === RECT || kind === DASHRECT) {
+    x0 = Math.min(x, x + items[o + 5]); x1 = Math.max(x, x + items[o + 5]);
+    y0 = Math.min(y, y + items[o + 6]); y1 = Math.max(y, y + items[o + 6]);
+  }
+  if (!Number.isFinite(x0 + x1 + y0 + y1)) return;
+  out[0] = Math.min(out[0], x0 - pad); out[1] = Math.max(out[1], x1 + pad);
+  out[2] = Math.min(out[2], y0 - pad); out[3] = Math.max(out[3], y1 + pad);
+}
 
-  for (const it of items) {
-    const lw = r3(it.lw * pt);
-    if (it.kind === 'line' || it.kind === 'vector') {
-      const { x2, y2 } = it;
-      const len = Math.hypot(x2 - it.x, y2 - it.y) * s;
-      if (it.kind === 'vector' && len > 0) {
-        // pict2e's head: width 3.2 lw + 1.5pt, length 1.52 widths, slightly
-        // concave sides; the shaft stops where the head begins.
-        const aw = (3.2 * it.lw + 1.5) * pt;
-        const al = 1.52 * aw;
-        const ux = (X(x2) - X(it.x)) / len, uy = (Y(y2) - Y(it.y)) / len;
-        const tx = X(x2), ty = Y(y2);
-        const bx = tx - ux * Math.min(al, len), by = ty - uy * Math.min(al, len);
-        const mx = tx - ux * al / 2, my = ty - uy * al / 2;
-        const nx = -uy, ny = ux;
-        const p = (x, y) => `${r3(x)} ${r3(y)}`;
-        ink.appendChild(el(doc, 'path', { class: 'qld-head', fill: '#000', stroke: 'none',
-          d: `M${p(tx, ty)}Q${p(mx + nx * aw / 8, my + ny * aw / 8)} ${p(bx + nx * aw / 2, by + ny * aw / 2)}` +
-             `L${p(bx - nx * aw / 2, by - ny * aw / 2)}Q${p(mx - nx * aw / 8, my - ny * aw / 8)} ${p(tx, ty)}Z` }));
-        if (len > al) {
-          ink.appendChild(el(doc, 'line', { x1: X(it.x), y1: Y(it.y), x2: r3(bx + ux * 0.5), y2: r3(by + uy * 0.5),
-            'stroke-width': lw }));
+// The distance in units from (px, py) to what item o draws.
+function distance(items, o, px, py) {
+  const kind = items[o];
+  const x = items[o + 3], y = items[o + 4];
+  const seg = (ax, ay, bx, by) => {
+    const dx = bx - ax, dy = by - ay;
+    const l2 = dx * dx + dy * dy;
+    const t = l2 > 0 ? Math.max(0, Math.min(1, ((px - ax) * dx + (py - ay) * dy) / l2)) : 0;
+    return Math.hypot(px - ax - t * dx, py - ay - t * dy);
+  };
+  if (kind === LINE || kind === VECTOR) return seg(x, y, items[o + 5], items[o + 6]);
+  if (kind === CIRCLE) return Math.abs(Math.hypot(px - x, py - y) - Math.abs(items[o + 5]));
+  if (kind === DISK) return Math.max(0, Math.hypot(px - x, py - y) - Math.abs(items[o + 5]));
+  if (kind === RECT || kind === DASHRECT) {
+    const x2 = x + items[o + 5], y2 = y + items[o + 6];
+    return Math.min(seg(x, y, x2, y), seg(x2, y, x2, y2), seg(x2, y2, x, y2), seg(x, y2, x, y));
+  }
+  return Infinity;
+}
+
+// A new view of pictures. Returns an object with:
+//   svg: the picture's <svg> element, to be put into the page
+//   draw(result, settings): draws a picture read by parsePicture (result
+//     holds items, texts, box); settings: unitPt (pt per unit), zoom, and
+//     host (an element where texts are measured). Returns a promise that
+//     settles when it is drawn, with false when a later draw replaced it.
+//   setZoom(zoom): rescales the drawing without drawing it again
+//   bounds(): the extent of everything drawn, in px at zoom 1, relative
+//     to the top-left corner of the picture's box: {x0, y0, x1, y1}
+//   itemAt(clientX, clientY): the index of the item nearest to that point
+//     of the page, within a few px, or -1
+//   item(i): {kind, line, x, y, a, b, text, pos} of item i
+//   highlight(line): marks what source line 'line' drew (0: nothing)
+export function createView(doc, katex) {
+  const svg = el(doc, 'svg', { xmlns: SVG, class: 'qld-picture' });
+  const ink = el(doc, 'g', { class: 'qld-lines', fill: 'none', stroke: '#000', 'stroke-linecap': 'butt' });
+  const fo = el(doc, 'foreignObject', { class: 'qld-texts' });
+  const layer = doc.createElementNS(XHTML, 'div');
+  layer.setAttribute('class', 'qld-layer');
+  fo.appendChild(layer);
+  svg.append(ink, fo);
+
+  let items = new Float64Array(0);   // what the elements draw now
+  let nodes = [];                    // the element of each item (null for texts)
+  let texts = [];                    // the texts of the items' c
+  let textNodes = new Map();         // text -> [{div, key}]
+  let textOf = [];                   // item index -> its text div
+  let box = { x: 0, y: 0, w: 0, h: 0 };
+  let unitPt = 28.45276;
+  let zoom = 1;
+  let generation = 0;
+  let lit = [];
+  let litLine = 0;
+  let ext = { x0: 0, y0: 0, x1: 0, y1: 0 };
+  const fontPx = TEXT_PT * PX_PER_PT;
+
+  function make(its, o) {
+    const kind = its[o];
+    if (kind === TEXT) return null;
+    const node = el(doc, TAG[kind], shape(its, o, unitPt));
+    node.setAttribute('data-line', String(its[o + 1]));
+    ink.appendChild(node);
+    return node;
+  }
+
+  // Changes the element of item i (which draws what items holds) to draw
+  // item o of its: in place when the kind stays, else by a new element.
+  function update(i, its, o) {
+    const old = nodes[i];
+    if (old && items[i * STRIDE] === its[o]) {
+      const attrs = shape(its, o, unitPt);
+      for (const k in attrs) old.setAttribute(k, String(attrs[k]));
+      old.setAttribute('data-line', String(its[o + 1]));
+      return old;
+    }
+    if (old) old.remove();
+    return make(its, o);
+  }
+
+  // Sets the transforms and the size of the view from the box, the zoom
+  // and the extent.
+  function frame() {
+    const s1 = unitPt * PX_PER_PT;   // px per unit at zoom 1
+    const z = zoom;
+    const vx = r3(ext.x0 * z), vy = r3(ext.y0 * z);
+    const vw = r3(Math.max((ext.x1 - ext.x0) * z, 1)), vh = r3(Math.max((ext.y1 - ext.y0) * z, 1));
+    svg.setAttribute('viewBox', `${vx} ${vy} ${vw} ${vh}`);
+    svg.setAttribute('width', String(vw));
+    svg.setAttribute('height', String(vh));
+    const s = s1 * z;
+    ink.setAttribute('transform', `matrix(${r5(s)} 0 0 ${r5(-s)} ${r5(-box.x * s)} ${r5((box.y + box.h) * s)})`);
+    fo.setAttribute('x', String(vx));
+    fo.setAttribute('y', String(vy));
+    fo.setAttribute('width', String(vw));
+    fo.setAttribute('height', String(vh));
+    layer.style.transform = `translate(${r3(-vx - box.x * s)}px, ${r3(-vy + (box.y + box.h) * s)}px) scale(${r5(z)})`;
+    svg.dataset.box = `${r3(box.w * s)} ${r3(box.h * s)}`;
+  }
+
+  function measureExtent(its, count, textBoxes) {
+    const out = [box.x, box.x + box.w, box.y, box.y + box.h];
+    for (let i = 0; i < count; i++) if (its[i * STRIDE] !== TEXT) extent(its, i * STRIDE, unitPt, out);
+    const s1 = unitPt * PX_PER_PT;
+    // px at zoom 1 relative to the box's top-left corner
+    let x0 = (out[0] - box.x) * s1, x1 = (out[1] - box.x) * s1;
+    let y0 = (box.y + box.h - out[3]) * s1, y1 = (box.y + box.h - out[2]) * s1;
+    const ox = box.x * s1, oy = (box.y + box.h) * s1;
+    for (const t of textBoxes) {
+      x0 = Math.min(x0, t.left - ox); x1 = Math.max(x1, t.left + t.width - ox);
+      y0 = Math.min(y0, t.top + oy); y1 = Math.max(y1, t.top + t.height + oy);
+    }
+    ext = { x0: x0 - PAD, y0: y0 - PAD, x1: x1 + PAD, y1: y1 + PAD };
+  }
+
+  const pause = () => new Promise((resolve) => {
+    const ch = new MessageChannel();
+    ch.port1.onmessage = () => resolve();
+    ch.port2.postMessage(0);
+  });
+
+  async function draw(result, settings) {
+    const mine = ++generation;
+    let t0 = performance.now();
+    const breathe = async () => {
+      if (performance.now() - t0 < SLICE_MS) return true;
+      await pause();
+      t0 = performance.now();
+      return mine === generation;
+    };
+    const its = result.items;
+    const count = result.count;
+    const unitChanged = settings.unitPt !== unitPt;
+    unitPt = settings.unitPt;
+    zoom = settings.zoom;
+    const newBox = result.box || { x: 0, y: 0, w: 0, h: 0 };
+    const s1 = unitPt * PX_PER_PT;
+
+    // The texts first: typeset and measure those not known yet.
+    const wanted = [];
+    for (let i = 0; i < count; i++) if (its[i * STRIDE] === TEXT) wanted.push(i);
+    const unknown = [];
+    const seen = new Set();
+    for (const i of wanted) {
+      const text = result.texts[its[i * STRIDE + 7]].text;
+      if (!seen.has(text)) { seen.add(text); if (!textEntry(text)) unknown.push(text); }
+    }
+    for (let k = 0; k < unknown.length; k += 200) {
+      prepareTexts(doc, katex, settings.host, unknown.slice(k, k + 200), fontPx);
+      if (!(await breathe())) return false;
+    }
+
+    // The lines: the items that stayed at the start and at the end keep
+    // their elements, those between are changed in place.
+    let oldItems = items, oldCount = nodes.length;
+    if (unitChanged) {
+      for (const n of nodes) if (n) n.remove();
+      oldItems = new Float64Array(0);
+      oldCount = 0;
+      nodes = [];
+    }
+    let p = 0;
+    const m0 = Math.min(oldCount, count);
+    while (p < m0 && sameItem(oldItems, p, its, p)) p++;
+    let s = 0;
+    while (s < m0 - p && sameItem(oldItems, oldCount - 1 - s, its, count - 1 - s)) s++;
+    const oldMid = oldCount - p - s, newMid = count - p - s;
+    const both = Math.min(oldMid, newMid);
+    // The array of what is drawn, as it will stand once every element in
+    // the middle is changed; until then the middle holds what it drew.
+    const next = new Float64Array(count * STRIDE);
+    next.set(its.subarray(0, (p + both) * STRIDE));
+    next.set(oldItems.subarray(p * STRIDE, (p + both) * STRIDE), p * STRIDE);
+    next.set(its.subarray((p + both) * STRIDE, count * STRIDE), (p + both) * STRIDE);
+    // Items not drawn yet are marked so, until their element is made.
+    for (let i = p + both; i < p + newMid; i++) next[i * STRIDE] = -1;
+    const nextNodes = nodes.slice(0, p + both);
+    for (let i = p + both; i < p + oldMid; i++) if (nodes[i]) nodes[i].remove();
+    nextNodes.length = count;
+    for (let i = 0; i < s; i++) nextNodes[count - s + i] = nodes[oldCount - s + i];
+    items = next;
+    nodes = nextNodes;
+    textOf = [];
+    box = newBox;
+    texts = result.texts;
+    // Line numbers change without anything moving when a line is added.
+    for (let i = 0; i < count; i++) {
+      const o = i * STRIDE;
+      if (items[o + 1] !== its[o + 1]) {
+        items[o + 1] = its[o + 1];
+        if (nodes[i] && (i < p || i >= p + newMid)) nodes[i].setAttribute('data-line', String(its[o + 1]));
+      }
+    }
+    for (let i = p + both; i < p + newMid; i++) {
+      nodes[i] = make(its, i * STRIDE);
+      items[i * STRIDE] = its[i * STRIDE];
+      if ((i & 255) === 0 && !(await breathe())) return false;
+    }
+    for (let i = p; i < p + both; i++) {
+      const o = i * STRIDE;
+      nodes[i] = update(i, its, o);
+      for (let q = 0; q < STRIDE; q++) items[o + q] = its[o + q];
+      if ((i & 255) === 0 && !(await breathe())) return false;
+    }
+
+    // The texts: each keeps its typeset node and only moves.
+    const placed = [];
+    const keep = new Map();
+    const old = textNodes;
+    textNodes = new Map();
+    const fresh = [];
+    for (const i of wanted) {
+      const o = i * STRIDE;
+      const t = result.texts[its[o + 7]];
+      const m = textEntry(t.text);
+      if (!m) continue;
+      const at = placeText(m, its[o + 3] * s1, its[o + 4] * s1, its[o + 5] * s1, its[o + 6] * s1, t.pos, fontPx);
+      const key = `${r3(at.left)},${r3(at.top)}`;
+      placed.push(at);
+      const list = old.get(t.text);
+      let got = -1;
+      if (list) {
+        got = list.findIndex((e) => e.key === key);
+        if (got < 0) got = list.length - 1;
+      }
+      if (got >= 0) {
+        const e = list.splice(got, 1)[0];
+        if (!list.length) old.delete(t.text);
+        if (e.key !== key) {
+          e.div.style.transform = `translate(${r3(at.left)}px,${r3(at.top)}px)`;
+          e.key = key;
         }
+        lineOf(e.div, its[o + 1]);
+        add(textNodes, t.text, e);
+        textOf[i] = e.div;
+      } else {
+        fresh.push({ i, t, m, at, key });
+      }
+      keep.set(t.text, true);
+    }
+    for (const list of old.values()) for (const e of list) e.div.remove();
+    for (let k = 0; k < fresh.length; k++) {
+      const { i, t, m, at, key } = fresh[k];
+      const div = doc.createElementNS(XHTML, 'div');
+      div.setAttribute('class', 'qld-text');
+      div.style.transform = `translate(${r3(at.left)}px,${r3(at.top)}px)`;
+      div.appendChild(m.node.cloneNode(true));
+      lineOf(div, its[i * STRIDE + 1]);
+      layer.appendChild(div);
+      add(textNodes, t.text, { div, key });
+      textOf[i] = div;
+      if ((k & 63) === 63 && !(await breathe())) return false;
+    }
+    trimTexts(new Set(keep.keys()));
+    measureExtent(its, count, placed);
+    frame();
+    for (const e of lit) e.classList.remove('qld-lit');
+    lit = [];
+    litLine = 0;
+    return true;
+  }
+
+  function add(map, key, value) {
+    const list = map.get(key);
+    if (list) list.push(value); else map.set(key, [value]);
+  }
+
+  // A text's div and the elements of KaTeX's own drawings inside it carry
+  // the line that wrote the text.
+  function lineOf(div, line) {
+    const v = String(line);
+    if (div.getAttribute('data-line') === v) return;
+    div.setAttribute('data-line', v);
+    for (const e of div.querySelectorAll('svg, svg *')) e.setAttribute('data-line', v);
+  }
+
+  function itemAt(clientX, clientY) {
+    const r = svg.getBoundingClientRect();
+    const vb = svg.viewBox.baseVal;
+    const s = unitPt * PX_PER_PT * zoom;
+    const vx = vb.x + (clientX - r.left), vy = vb.y + (clientY - r.top);
+    const px = box.x + vx / s, py = box.y + box.h - vy / s;
+    let best = -1, bestD = 5 / s;   // within 5 px
+    for (let i = 0; i < nodes.length; i++) {
+      const o = i * STRIDE;
+      if (items[o] === TEXT) {
+        const div = textOf[i];
+        if (!div) continue;
+        const b = div.getBoundingClientRect();
+        if (clientX >= b.left && clientX <= b.right && clientY >= b.top && clientY <= b.bottom) return i;
         continue;
       }
-      ink.appendChild(el(doc, 'line', { x1: X(it.x), y1: Y(it.y), x2: X(x2), y2: Y(y2), 'stroke-width': lw }));
-    } else if (it.kind === 'circle') {
-      ink.appendChild(el(doc, 'circle', { cx: X(it.x), cy: Y(it.y), r: r3(Math.abs(it.r) * s), 'stroke-width': lw }));
-    } else if (it.kind === 'disk') {
-      ink.appendChild(el(doc, 'circle', { cx: X(it.x), cy: Y(it.y), r: r3(Math.abs(it.r) * s), fill: '#000', stroke: 'none' }));
-    } else if (it.kind === 'rect') {
-      // LaTeX's \frame puts its rules just outside the box.
-      // A negative size lays the box out the other way from its point.
-      const o = it.lw * pt / 2;
-      const left = Math.min(it.x, it.x + it.w), top = Math.max(it.y, it.y + it.h);
-      ink.appendChild(el(doc, 'rect', { x: r3(X(left) - o), y: r3(Y(top) - o),
-        width: r3(Math.abs(it.w) * s + 2 * o), height: r3(Math.abs(it.h) * s + 2 * o), 'stroke-width': lw }));
-    } else if (it.kind === 'dashrect') {
-      let d = '';
-      for (const [a, b] of dashes(it.w, it.dash)) {
-        for (const yy of [it.y, it.y + it.h]) d += `M${X(it.x + a)} ${Y(yy)}H${X(it.x + b)}`;
-      }
-      for (const [a, b] of dashes(it.h, it.dash)) {
-        for (const xx of [it.x, it.x + it.w]) d += `M${X(xx)} ${Y(it.y + a)}V${Y(it.y + b)}`;
-      }
-      ink.appendChild(el(doc, 'path', { class: 'qld-dashbox', d, 'stroke-width': lw }));
-    } else if (it.kind === 'text') {
-      if (!layer) {
-        const fo = el(doc, 'foreignObject', { x: -MARGIN, y: -MARGIN, width: r3(W + 2 * MARGIN),
-          height: r3(H + 2 * MARGIN), class: 'qld-texts' });
-        layer = doc.createElementNS(XHTML, 'div');
-        layer.setAttribute('style', `position:relative;width:100%;height:100%;font-size:${r3(TEXT_PT * pt)}px;` +
-          'line-height:1;color:#000;pointer-events:none');
-        fo.appendChild(layer);
-        svg.appendChild(fo);
-      }
-      layer.appendChild(textBox(doc, katex, it, MARGIN + X(Math.min(it.x, it.x + it.w)),
-        MARGIN + Y(Math.max(it.y, it.y + it.h)), Math.abs(it.w) * s, Math.abs(it.h) * s));
+      const d = distance(items, o, px, py);
+      if (d < bestD) { bestD = d; best = i; }
+    }
+    return best;
+  }
+
+  function item(i) {
+    const o = i * STRIDE;
+    const kind = items[o];
+    return { kind, line: items[o + 1], x: items[o + 3], y: items[o + 4], a: items[o + 5], b: items[o + 6],
+      text: kind === TEXT ? texts[items[o + 7]]?.text : undefined,
+      pos: kind === TEXT ? texts[items[o + 7]]?.pos : undefined };
+  }
+
+  function highlight(line) {
+    if (line === litLine) return;
+    for (const e of lit) e.classList.remove('qld-lit');
+    lit = [];
+    litLine = line;
+    if (!line) return;
+    for (let i = 0; i < nodes.length; i++) {
+      if (items[i * STRIDE + 1] !== line) continue;
+      const e = nodes[i] || textOf[i];
+      if (e) { e.classList.add('qld-lit'); lit.push(e); }
     }
   }
-  return { svg, skipped, box };
-}
 
-// A box of w by h px with its top-left corner at (left, top), holding the
-// text placed by the position letters as \makebox places it.
-function textBox(doc, katex, it, left, top, w, h) {
-  const div = doc.createElementNS(XHTML, 'div');
-  const pos = it.pos;
-  const justify = pos.includes('l') ? 'flex-start' : pos.includes('r') ? 'flex-end' : 'center';
-  const align = pos.includes('t') ? 'flex-start' : pos.includes('b') ? 'flex-end' : 'center';
-  div.setAttribute('class', 'qld-text');
-  div.setAttribute('style', `position:absolute;left:${r3(left)}px;top:${r3(top)}px;width:${r3(w)}px;` +
-    `height:${r3(h)}px;contain:layout style;display:flex;justify-content:${justify};align-items:${align};white-space:nowrap`);
-  div.appendChild(typeset(doc, katex, it.text));
-  return div;
-}
-
-// Typeset texts by their source, so that a redraw after a keystroke typesets
-// only what changed; a copy of the kept node goes into each picture.
-const typesetCache = new Map();
-const CACHE_SIZE = 500;
-
-function typeset(doc, katex, text) {
-  const key = text;
-  let node = typesetCache.get(key);
-  if (!node || node.ownerDocument !== doc) {
-    node = doc.createElementNS(XHTML, 'span');
-    node.setAttribute('style', 'display:inline-block;flex:none');
-    if (katex) {
-      try {
-        katex.render(`\\text{${text}}`, node, { throwOnError: false, trust: false, strict: 'ignore',
-          output: 'html', maxExpand: 200, maxSize: 20 });
-        // KaTeX scales its output by 1.21 for screens; LaTeX's sizes are wanted.
-        if (node.firstElementChild) node.firstElementChild.style.fontSize = '1em';
-      } catch (e) {
-        node.textContent = text;
-      }
-    } else {
-      node.textContent = text;
-    }
-    if (typesetCache.size >= CACHE_SIZE) typesetCache.delete(typesetCache.keys().next().value);
-    typesetCache.set(key, node);
-  }
-  return node.cloneNode(true);
+  return {
+    svg,
+    draw,
+    setZoom(z) { zoom = z; frame(); },
+    bounds: () => ({ ...ext }),
+    box: () => ({ ...box }),
+    scale: () => unitPt * PX_PER_PT,
+    itemAt,
+    item,
+    element: (i) => nodes[i] || textOf[i] || null,
+    highlight,
+    count: () => nodes.length,
+  };
 }

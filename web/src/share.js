@@ -11,12 +11,17 @@ export function toBase64url(text) {
   return btoa(bin).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 }
 
-// The text of a base64url field, or null when it is not base64url.
+// The text of a base64url field, or null when it is not base64url of
+// UTF-8 text.
 export function fromBase64url(field) {
   const b64 = field.replace(/-/g, '+').replace(/_/g, '/').replace(/=+$/, '');
   if (!/^[A-Za-z0-9+/]*$/.test(b64) || b64.length % 4 === 1) return null;
   const bin = atob(b64 + '='.repeat((4 - (b64.length % 4)) % 4));
-  return new TextDecoder().decode(Uint8Array.from(bin, (c) => c.charCodeAt(0)));
+  try {
+    return new TextDecoder('utf-8', { fatal: true }).decode(Uint8Array.from(bin, (c) => c.charCodeAt(0)));
+  } catch (e) {
+    return null;
+  }
 }
 
 export function encodeFragment({ source, letters = '', conf = '' }) {
@@ -27,7 +32,7 @@ export function encodeFragment({ source, letters = '', conf = '' }) {
 }
 
 // {source, letters, conf} from a fragment (with or without '#'), or null
-// when it holds no source.
+// when it holds no source or a field that cannot be read.
 export function decodeFragment(hash) {
   const fields = {};
   for (const part of hash.replace(/^#/, '').split('&')) {
@@ -38,6 +43,7 @@ export function decodeFragment(hash) {
   const source = fromBase64url(fields.src);
   if (source === null) return null;
   const conf = fields.conf ? fromBase64url(fields.conf) : '';
-  const letters = (fields.opts || '').replace(/[^hbBs]/g, '');
-  return { source, letters, conf: conf || '' };
+  if (conf === null) return null;
+  const letters = (fields.opts || '').replace(/[^hbBsn]/g, '');
+  return { source, letters, conf };
 }

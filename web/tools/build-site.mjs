@@ -41,6 +41,11 @@ export function bundle(entry, read) {
       return '';
     });
     if (/^export\s/m.test(text)) throw new Error(`${name}: an export form the bundler does not know`);
+    if (/^(?:const|let)\s+\w+\s*=[^;\n]*,\s*\w+\s*=/m.test(text) && exported.length) {
+      for (const m of text.matchAll(/^(?:const|let)\s+(\w+)\s*=[^;\n]*,\s*\w+\s*=/gm)) {
+        if (exported.includes(m[1])) throw new Error(`${name}: export one name per declaration (${m[1]})`);
+      }
+    }
     for (const d of deps) visit(d);
     order.push(`const ${ident(name)} = (() => {\n${text}\nreturn { ${exported.join(', ')} };\n})();\n`);
     seen.set(name, true);
@@ -80,30 +85,37 @@ function examplesModule(dir) {
 function main([srcDir, wasm, modules, examplesDir, out]) {
   const katexDir = join(modules, 'katex', 'dist');
   const fonts = join(katexDir, 'fonts');
-  // KaTeX's styles with its WOFF2 fonts as data: URLs; the other formats
-  // are dropped, every browser that runs WebAssembly reads WOFF2.
+  // KaTeX's styles with its WOFF fonts as data: URLs, the other formats
+  // dropped: browsers read WOFF, and so does the font reader that turns
+  // the texts of a downloaded SVG into outlines.
   let css = readFileSync(join(katexDir, 'katex.min.css'), 'utf8');
   css = css.replace(/src:url\(fonts\/([\w-]+)\.woff2\) format\("woff2"\)(,url\([^)]*\) format\("[^"]*"\))*/g,
-    (_, font) => `src:url(data:font/woff2;base64,${readFileSync(join(fonts, font + '.woff2')).toString('base64')}) format("woff2")`);
+    (_, font) => `src:url(data:font/woff;base64,${readFileSync(join(fonts, font + '.woff')).toString('base64')}) format("woff")`);
   if (/url\(fonts\//.test(css)) throw new Error('KaTeX styles refer to a font not inlined');
   const katexJs = readFileSync(join(katexDir, 'katex.min.js'), 'utf8');
+  const opentypeJs = readFileSync(join(modules, 'opentype.js', 'dist', 'opentype.min.js'), 'utf8');
   const files = {
-    'quillard-wasm.mjs': readFileSync(wasm, 'utf8'),
+    // emscripten's script defines the factory; the bundler takes it as the
+    // module's default export.
+    'quillard-wasm.mjs': readFileSync(wasm, 'utf8') + '\nexport default createQuillard;\n',
     'examples.js': examplesModule(examplesDir),
   };
   const read = (name) => files[name] ?? readFileSync(join(srcDir, name), 'utf8');
   const style = readFileSync(join(srcDir, 'style.css'), 'utf8');
 
   mkdirSync(out, { recursive: true });
-  for (const [page, entry] of [['index.html', 'app.js'], ['bench.html', 'bench.js']]) {
-    const html = readFileSync(join(srcDir, page), 'utf8')
-      .replace('<!-- STYLES -->', () => `<style id="katex-css">${inline(css, 'katex.min.css')}</style>\n` +
-        `<style>${inline(style, 'style.css')}</style>`)
-      .replace('<!-- SCRIPTS -->', () => `<script>${inline(katexJs, 'katex.min.js')}</script>\n` +
-        `<script type="module">\n${inline(bundle(entry, read), entry)}</script>`);
-    writeFileSync(join(out, page), html);
-  }
+  // The worker's modules, the translator among them, wait in a script
+  // element that is not run; the page starts the worker from its text.
+  const html = readFileSync(join(srcDir, 'index.html'), 'utf8')
+    .replace('<!-- STYLES -->', () => `<style id="katex-css">${inline(css, 'katex.min.css')}</style>\n` +
+      `<style>${inline(style, 'style.css')}</style>`)
+    .replace('<!-- SCRIPTS -->', () => `<script>${inline(katexJs, 'katex.min.js')}</script>\n` +
+      `<script>${inline(opentypeJs, 'opentype.min.js')}</script>\n` +
+      `<script type="text/x-worker" id="worker-source">\n${inline(bundle('worker.js', read), 'worker.js')}</script>\n` +
+      `<script type="module">\n${inline(bundle('app.js', read), 'app.js')}</script>`);
+  writeFileSync(join(out, 'index.html'), html);
   writeFileSync(join(out, 'KATEX-LICENSE.txt'), readFileSync(join(modules, 'katex', 'LICENSE'), 'utf8'));
+  writeFileSync(join(out, 'OPENTYPE-LICENSE.txt'), readFileSync(join(modules, 'opentype.js', 'LICENSE'), 'utf8'));
 }
 
 if (process.argv[1] && process.argv[1].endsWith('build-site.mjs')) main(process.argv.slice(2));

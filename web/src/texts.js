@@ -1,0 +1,110 @@
+// The texts of the picture, typeset by KaTeX once per text and kept, with
+// the measures that place them as LaTeX places a \makebox's contents: the
+// text's height and depth from KaTeX's metrics (those of TeX's fonts), its
+// width and where its baseline lies in its box from the page's layout.
+// All measures are in em of the document's 10pt text.
+
+export const XHTML = 'http://www.w3.org/1999/xhtml';
+export const TEXT_PT = 10;   // the document's normal text size
+
+const KATEX_OPTIONS = { throwOnError: false, trust: false, strict: 'ignore', output: 'html',
+  maxExpand: 200, maxSize: 20 };
+
+// text -> {node, w, asc, hgt, ht, dp}; node is a template, cloned into
+// each picture. Kept while the picture uses the text, and a little longer.
+const cache = new Map();
+
+// The typeset text (a span) of text; a text KaTeX cannot read is shown as
+// plain text, never as HTML.
+function typeset(doc, katex, text) {
+  const node = doc.createElementNS(XHTML, 'span');
+  node.setAttribute('class', 'qld-tex');
+  let ht = 0.7, dp = 0.2;
+  if (katex) {
+    try {
+      const expr = `\\text{${text}}`;
+      katex.render(expr, node, KATEX_OPTIONS);
+      // KaTeX scales its output by 1.21 for screens; LaTeX's sizes are wanted.
+      if (node.firstElementChild) node.firstElementChild.style.fontSize = '1em';
+      const tree = katex.__renderToHTMLTree(expr, KATEX_OPTIONS);
+      ht = tree.height;
+      dp = tree.depth;
+    } catch (e) {
+      node.textContent = text;
+    }
+  } else {
+    node.textContent = text;
+  }
+  return { node, ht: Math.max(ht, 0), dp: Math.max(dp, 0) };
+}
+
+// The cached entry of a text, or undefined while it is not measured.
+export function textEntry(text) {
+  return cache.get(text);
+}
+
+// Typesets and measures the texts not yet known, all at once, in host (an
+// element of the page laid out at fontPx per em). Returns how many were new.
+export function prepareTexts(doc, katex, host, texts, fontPx) {
+  const fresh = [];
+  for (const text of texts) {
+    if (cache.has(text)) continue;
+    const t = typeset(doc, katex, text);
+    const box = doc.createElementNS(XHTML, 'div');
+    box.setAttribute('class', 'qld-text');
+    box.appendChild(t.node.cloneNode(true));
+    const base = doc.createElementNS(XHTML, 'span');
+    base.setAttribute('class', 'qld-base');
+    box.appendChild(base);
+    host.appendChild(box);
+    fresh.push({ text, t, box, base });
+    cache.set(text, null);
+  }
+  if (!fresh.length) return 0;
+  for (const f of fresh) {
+    const r = f.box.getBoundingClientRect();
+    const b = f.base.getBoundingClientRect();
+    cache.set(f.text, { node: f.t.node, ht: f.t.ht, dp: f.t.dp,
+      w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
+  }
+  for (const f of fresh) f.box.remove();
+  return fresh.length;
+}
+
+// Forgets the texts a picture no longer uses, keeping the cache no bigger
+// than twice the picture's own texts and at least 500.
+export function trimTexts(used) {
+  const keep = Math.max(500, 2 * used.size);
+  if (cache.size <= keep) return;
+  for (const key of cache.keys()) {
+    if (cache.size <= keep) break;
+    if (!used.has(key)) cache.delete(key);
+  }
+}
+
+export function cachedTexts() {
+  return cache.size;
+}
+
+// Where a text's box goes, in px at zoom 1 with y downwards, for a \makebox
+// of w by h px whose lower-left corner is at (x, y) (y upwards, as in the
+// picture), with the position letters pos. fontPx: px per em.
+//   horizontally: [l] the text starts at the left side, [r] ends at the
+//     right side, otherwise it is centred;
+//   vertically: [t] the top of the text (its height) at the top side, [b]
+//     the bottom of its depth at the bottom side, otherwise its height
+//     plus depth centred.
+export function placeText(m, x, y, w, h, pos, fontPx) {
+  const left = Math.min(x, x + w), right = Math.max(x, x + w);
+  const top = -Math.max(y, y + h), bottom = -Math.min(y, y + h);
+  const W = m.w * fontPx;
+  let lx;
+  if (pos.includes('l')) lx = left;
+  else if (pos.includes('r')) lx = right - W;
+  else lx = (left + right) / 2 - W / 2;
+  let baseline;
+  if (pos.includes('t')) baseline = top + m.ht * fontPx;
+  else if (pos.includes('b')) baseline = bottom - m.dp * fontPx;
+  else baseline = (top + bottom) / 2 + (m.ht - m.dp) / 2 * fontPx;
+  return { left: lx, top: baseline - m.asc * fontPx, width: W, height: m.hgt * fontPx };
+}
