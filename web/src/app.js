@@ -51,6 +51,7 @@ function letters() {
 function request(edit = true) {
   if (edit) inputAt = performance.now();
   requested++;
+  document.body.dataset.busy = 'true';
   worker.postMessage({ id: requested, source: editor.value, conf: confArea.value, letters: letters(),
     unit: $('unit').value && texDimen($('unit').value) ? $('unit').value : `${unitPt}pt`,
     labels: $('aid-labels').checked, fragment: false, name: 'source.qld' });
@@ -468,4 +469,6 @@ function start() {
   load(EXAMPLES[0], { name: EXAMPLES[0].name });
 }
 start();
+// For tests and tools: the view of the picture and the editor.
+window.quillard = { view, editor };
 void PX_PER_PT; void changedByUser;

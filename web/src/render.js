@@ -271,7 +271,7 @@ export function createView(doc, katex) {
       if (!seen.has(text)) { seen.add(text); if (!textEntry(text)) unknown.push(text); }
     }
     for (let k = 0; k < unknown.length; k += 200) {
-      prepareTexts(doc, katex, settings.host, unknown.slice(k, k + 200), fontPx);
+      await prepareTexts(doc, katex, settings.host, unknown.slice(k, k + 200), fontPx);
       if (!(await breathe())) return false;
     }
 
@@ -340,7 +340,7 @@ export function createView(doc, katex) {
       const m = textEntry(t.text);
       if (!m) continue;
       const at = placeText(m, its[o + 3] * s1, its[o + 4] * s1, its[o + 5] * s1, its[o + 6] * s1, t.pos, fontPx);
-      const key = `${r3(at.left)},${r3(at.top)}`;
+      const key = where(at, m.sx);
       placed.push(at);
       const list = old.get(t.text);
       let got = -1;
@@ -352,9 +352,11 @@ export function createView(doc, katex) {
         const e = list.splice(got, 1)[0];
         if (!list.length) old.delete(t.text);
         if (e.key !== key) {
-          e.div.style.transform = `translate(${r3(at.left)}px,${r3(at.top)}px)`;
+          e.div.style.transform = key;
           e.key = key;
         }
+        e.at = at;
+        e.sx = m.sx;
         lineOf(e.div, its[o + 1]);
         add(textNodes, t.text, e);
         textOf[i] = e.div;
@@ -368,11 +370,11 @@ export function createView(doc, katex) {
       const { i, t, m, at, key } = fresh[k];
       const div = doc.createElementNS(XHTML, 'div');
       div.setAttribute('class', 'qld-text');
-      div.style.transform = `translate(${r3(at.left)}px,${r3(at.top)}px)`;
+      div.style.transform = key;
       div.appendChild(m.node.cloneNode(true));
       lineOf(div, its[i * STRIDE + 1]);
       layer.appendChild(div);
-      add(textNodes, t.text, { div, key });
+      add(textNodes, t.text, { div, key, at, sx: m.sx });
       textOf[i] = div;
       if ((k & 63) === 63 && !(await breathe())) return false;
     }
@@ -383,6 +385,11 @@ export function createView(doc, katex) {
     lit = [];
     litLine = 0;
     return true;
+  }
+
+  // The transform that puts a text's div at its place, at zoom 1.
+  function where(at, sx) {
+    return `translate(${r3(at.left)}px,${r3(at.top)}px)` + (sx !== 1 ? ` scaleX(${sx})` : '');
   }
 
   function add(map, key, value) {

@@ -10,7 +10,18 @@ export const TEXT_PT = 10;   // the document's normal text size
 const KATEX_OPTIONS = { throwOnError: false, trust: false, strict: 'ignore', output: 'html',
   maxExpand: 200, maxSize: 20 };
 
-// text -> {node, w, asc, hgt, ht, dp}; node is a template, cloned into
+// LaTeX's small sizes use fonts of their own design size, wider for their
+// size than the 10pt fonts scaled down, as KaTeX scales them: the mean
+// ratio of the widths of letters and digits in cmr5, 7, 8 and 9 to those of
+// cmr10. A text that starts with one of these sizes is widened by it.
+const WIDER = { tiny: 1.348, scriptsize: 1.135, footnotesize: 1.062, small: 1.028 };
+
+export function widening(text) {
+  const m = /^\s*\\(tiny|scriptsize|footnotesize|small)(?![A-Za-z])/.exec(text);
+  return m ? WIDER[m[1]] : 1;
+}
+
+// text -> {node, w, asc, hgt, ht, dp, sx}; node is a template, cloned into
 // each picture. Kept while the picture uses the text, and a little longer.
 const cache = new Map();
 
@@ -44,8 +55,9 @@ export function textEntry(text) {
 }
 
 // Typesets and measures the texts not yet known, all at once, in host (an
-// element of the page laid out at fontPx per em). Returns how many were new.
-export function prepareTexts(doc, katex, host, texts, fontPx) {
+// element of the page laid out at fontPx per em), once the fonts they use
+// have loaded. Resolves to how many were new.
+export async function prepareTexts(doc, katex, host, texts, fontPx) {
   const fresh = [];
   for (const text of texts) {
     if (cache.has(text)) continue;
@@ -61,10 +73,14 @@ export function prepareTexts(doc, katex, host, texts, fontPx) {
     cache.set(text, null);
   }
   if (!fresh.length) return 0;
+  // Laying the texts out starts the loading of their fonts; measures taken
+  // before they are in would be those of another font.
+  host.getBoundingClientRect();
+  if (doc.fonts && doc.fonts.status !== 'loaded') await doc.fonts.ready;
   for (const f of fresh) {
     const r = f.box.getBoundingClientRect();
     const b = f.base.getBoundingClientRect();
-    cache.set(f.text, { node: f.t.node, ht: f.t.ht, dp: f.t.dp,
+    cache.set(f.text, { node: f.t.node, ht: f.t.ht, dp: f.t.dp, sx: widening(f.text),
       w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
   }
   for (const f of fresh) f.box.remove();
@@ -97,7 +113,7 @@ export function cachedTexts() {
 export function placeText(m, x, y, w, h, pos, fontPx) {
   const left = Math.min(x, x + w), right = Math.max(x, x + w);
   const top = -Math.max(y, y + h), bottom = -Math.min(y, y + h);
-  const W = m.w * fontPx;
+  const W = m.w * m.sx * fontPx;
   let lx;
   if (pos.includes('l')) lx = left;
   else if (pos.includes('r')) lx = right - W;

@@ -115,3 +115,23 @@ export function finish(name, failures, total) {
   console.log(`${name}: ${total - failures.length} of ${total} cases passed`);
   process.exit(failures.length ? 1 : 0);
 }
+
+// Waits until the page has drawn the answer to its last request.
+export async function settled(page, timeout = 30000) {
+  await page.waitForFunction(() => document.body.dataset.ready === 'true' && document.body.dataset.busy === 'false',
+    { timeout, polling: 20 });
+}
+
+// Sets the preview's unit and zoom (fit off) and waits for the drawing.
+export async function setView(page, { unit = '1cm', zoom } = {}) {
+  await page.evaluate((unit, zoom) => {
+    const fit = document.getElementById('fit');
+    if (fit.checked) { fit.checked = false; fit.dispatchEvent(new Event('change')); }
+    const u = document.getElementById('unit');
+    if (u.value !== unit) { u.value = unit; u.dispatchEvent(new Event('input')); }
+    const z = document.getElementById('zoom');
+    z.value = String(zoom);
+    z.dispatchEvent(new Event('input'));
+  }, unit, zoom);
+  await settled(page);
+}
