@@ -161,11 +161,13 @@ function showErrors(errors) {
   const items = errors.slice(0, MAX_LISTED).map((e) => {
     const li = document.createElement('li');
     if (e.warning) li.className = 'q-warning';
-    if (e.line) {
-      li.appendChild(lineLink(e.line, `source.qld:${e.line}`));
+    // Lines of the source link to the editor; those of the .quillard text
+    // are named as they are.
+    if (e.line && e.file === 'source.qld') {
+      li.appendChild(lineLink(e.line, `${e.file}:${e.line}`));
       li.appendChild(document.createTextNode(': ' + e.text));
     } else {
-      li.textContent = e.text;
+      li.textContent = e.line ? `${e.file}:${e.line}: ${e.text}` : e.text;
     }
     return li;
   });
@@ -175,7 +177,7 @@ function showErrors(errors) {
     items.push(li);
   }
   $('errors').replaceChildren(...items);
-  editor.markErrors(errors.filter((e) => !e.warning && e.line).map((e) => e.line));
+  editor.markErrors(errors.filter((e) => !e.warning && e.line && e.file === 'source.qld').map((e) => e.line));
 }
 
 // ------------------------------------------------------------ zoom, aids

@@ -19,6 +19,7 @@ export function optionFlags(letters) {
   return flags;
 }
 
+const QUIET = 32;
 const LINE_ENDS = 64;
 
 // An editor's text as a file saved from it: ending in a newline unless empty.
@@ -49,14 +50,16 @@ export async function loadTranslator(factory) {
   const decoder = new TextDecoder();
   const bytes = (ptr, size) => mod.HEAPU8.subarray(ptr, ptr + size);
 
-  function translate(source, conf = '', letters = '') {
+  // quiet: the transcript is the messages of 'quillard --quiet' on a file
+  // source.qld, each error once in line order with its reason.
+  function translate(source, conf = '', letters = '', { quiet = false } = {}) {
     const src = encoder.encode(source);
     const cfg = encoder.encode(conf);
     const psrc = mod._malloc(src.length + 1);
     const pcfg = mod._malloc(cfg.length + 1);
     mod.HEAPU8.set(src, psrc);
     mod.HEAPU8.set(cfg, pcfg);
-    const status = mod._qld_translate(psrc, src.length, pcfg, cfg.length, optionFlags(letters) | LINE_ENDS);
+    const status = mod._qld_translate(psrc, src.length, pcfg, cfg.length, optionFlags(letters) | LINE_ENDS | (quiet ? QUIET : 0));
     mod._free(psrc);
     mod._free(pcfg);
     const texBytes = bytes(mod._qld_picture(), mod._qld_picture_size());

@@ -34,15 +34,18 @@ function answer(translator, q) {
   const t0 = performance.now();
   const source = asFile(q.source);
   const conf = asFile(q.conf);
-  const r = translator.translate(source, conf, q.letters);
+  // The quiet run gives the picture, the line ends and the messages to
+  // read; the plain run the transcript as the program prints it.
+  const r = translator.translate(source, conf, q.letters, { quiet: true });
+  const plain = translator.translate(source, conf, q.letters).transcript;
   const t1 = performance.now();
   const unit = texDimen(q.unit) || texDimen('1cm');
   const pic = parsePicture(r.tex, { ends: r.ends, unit });
   const t2 = performance.now();
   const lines = r.ends.length - 1;
   const reply = {
-    id: q.id, status: r.status, tex: r.tex, transcript: r.transcript,
-    errors: readableErrors(r.transcript, q.name || 'source.qld'),
+    id: q.id, status: r.status, tex: r.tex, transcript: plain,
+    errors: readableErrors(r.transcript),
     ends: r.ends, lines,
     box: pic.box, items: pic.items, count: pic.count, texts: pic.texts, skipped: pic.skipped, cut: pic.cut,
     labels: q.labels ? labelPoints(translator, source, conf, q.letters, lines) : [],

@@ -1,19 +1,12 @@
-// The page's downloads: 'Download .tex' saves the LaTeX shown in #tex, and
+// The page's downloads: 'Download .tex' saves the LaTeX shown in #tex,
 // 'Download SVG' saves the preview as a well-formed SVG document with the
-// same drawing.
-import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+// same lines and the texts as outlines, and Ctrl+S in the editor saves the
+// source as a file (its last line ended).
+import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { needBrowser, withBrowser, openPage, examples, finish } from './harness.mjs';
+import { needBrowser, withBrowser, openPage, savedFile, examples, finish } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
-
-async function saved(dir, name) {
-  for (let i = 0; i < 100; i++) {
-    if (readdirSync(dir).includes(name)) return readFileSync(join(dir, name), 'utf8');
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  return null;
-}
 
 const puppeteer = await needBrowser();
 const failures = [];
@@ -26,18 +19,26 @@ await withBrowser(puppeteer, async (browser) => {
       const cdp = await page.createCDPSession();
       await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir });
       await page.click('#download-tex');
-      const tex = await saved(dir, 'picture.tex');
+      const tex = await savedFile(dir, 'picture.tex');
       if (tex !== await page.$eval('#tex', (e) => e.textContent)) failures.push(`${ex.name}: picture.tex`);
       await page.click('#download-svg');
-      const svg = await saved(dir, 'picture.svg');
+      const svg = await savedFile(dir, 'picture.svg');
       const check = svg && await page.evaluate((text) => {
         const doc = new DOMParser().parseFromString(text, 'image/svg+xml');
         const shown = document.querySelector('#preview svg');
         return doc.getElementsByTagName('parsererror').length === 0 && doc.documentElement.localName === 'svg' &&
-          doc.querySelectorAll('line, path, circle, rect').length === shown.querySelectorAll('line, path, circle, rect').length &&
-          doc.querySelectorAll('.qld-text').length === shown.querySelectorAll('.qld-text').length;
+          doc.querySelectorAll('.qld-lines > *').length === shown.querySelectorAll('.qld-lines > *').length &&
+          doc.querySelectorAll('.qld-texts > path').length >= shown.querySelectorAll('.qld-text').length &&
+          shown.querySelectorAll('.qld-text').length > 0 && !doc.querySelector('foreignObject');
       }, svg);
       if (!check) failures.push(`${ex.name}: picture.svg`);
+      await page.focus('#editor textarea');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('s');
+      await page.keyboard.up('Control');
+      const qld = await savedFile(dir, 'picture.qld');
+      const typed = await page.$eval('#editor textarea', (t) => t.value);
+      if (qld === null || qld !== (typed.endsWith('\n') ? typed : typed + '\n')) failures.push(`${ex.name}: Ctrl+S saved ${JSON.stringify(qld && qld.slice(-40))} for ${JSON.stringify(typed.slice(-40))}`);
       await page.close();
     } finally {
       rmSync(dir, { recursive: true, force: true });

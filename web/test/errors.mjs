@@ -1,14 +1,18 @@
-// Errors show with their line numbers: every '[N]' of the transcript is a
-// link to line N of the editor, exactly the lines the program reports, and
-// the gutter marks them. '%' lines the preview cannot draw are listed as
-// 'not previewed: line N' with their source line, with and without -h.
+// Errors are listed to be read: each error once, in line order, exactly as
+// 'quillard --quiet' writes it for a file source.qld (reasons and warnings
+// included), each linked to its line; the gutter marks the lines. The raw
+// transcript is the program's, with a link for every '[N]' of its
+// messages. '%' lines the preview cannot draw are listed as 'not
+// previewed: line N' with their source line, with and without -h.
 import { needBrowser, withBrowser, openPage, programOutput, finish } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
 
 const ERRORS = [
-  'r (1)\nZ (1)\nu (1)\nb (1, 1, x)\n',
-  'R (1)\ng (NOWHERE)\n\n  r ($none)\nc ("fine")\n',
-  '$w = 1\n$w = 2\nb (-1, 1, "x")\nr (1)\n%\\put("*MISSING"){x}\n',
+  { source: 'r (1)\nZ (1)\nu (1)\nb (1, 1, x)\n' },
+  { source: 'R (1)\ng (NOWHERE)\n\n  r ($none)\nc ("fine")\n' },
+  { source: '$w = 1\n$w = 2\nb (-1, 1, "x")\nr (1)\n%\\put("*MISSING"){x}\n' },
+  { source: 'c ("50% & #1")\nr (1)\nR (A)\nu (1\n\\c = 99\n' },
+  { source: 'r (1)\n\\a = x\n', conf: '\\k = 0.1\n\\q = 1\n' },
 ];
 const UNDRAWN = [
   { source: 'r (1)\n%\\qbezier(0,0)(1,1)(2,0)\nu (1)\n%\\put(0,0){\\oval(1,1)}\n%\\put(0,0){\\circle{1}}\n', letters: '', lines: [2, 4] },
@@ -19,23 +23,31 @@ const UNDRAWN = [
 const puppeteer = await needBrowser();
 const failures = [];
 await withBrowser(puppeteer, async (browser) => {
-  for (const [i, source] of ERRORS.entries()) {
-    const want = [...programOutput(source, '', '').stdout.matchAll(/(?: in | at )\[(\d+)\]/g)].map((m) => Number(m[1]));
-    const { page } = await openPage(browser, 'index.html', encodeFragment({ source }));
-    const links = await page.$$eval('#transcript a.q-errlink', (as) => as.map((a) => Number(a.dataset.line)));
-    if (want.length === 0 || JSON.stringify(links) !== JSON.stringify(want)) {
-      failures.push(`errors ${i}: links ${links} where the program reports ${want}`);
+  for (const [i, c] of ERRORS.entries()) {
+    const quiet = programOutput(c.source, '', c.conf || '', { extra: ['--quiet'], name: 'source.qld' }).stderr;
+    const listed = quiet.split('\n').filter(Boolean);
+    const { page } = await openPage(browser, 'index.html', encodeFragment({ source: c.source, conf: c.conf || '' }));
+    const shown = await page.$$eval('#errors li', (ls) => ls.map((l) => l.textContent));
+    if (listed.length === 0 || JSON.stringify(shown) !== JSON.stringify(listed)) {
+      failures.push(`errors ${i}: listed ${JSON.stringify(shown)} where quillard --quiet says ${JSON.stringify(listed)}`);
     }
-    const marked = await page.$$eval('.q-gutter .q-error-line', (ds) => ds.map((d) => Number(d.textContent)));
-    if (JSON.stringify(marked) !== JSON.stringify([...new Set(want)].sort((a, b) => a - b))) {
-      failures.push(`errors ${i}: gutter marks ${marked}`);
-    }
-    const lines = source.split('\n');
-    for (const [k, n] of want.entries()) {
-      await page.$$eval('#transcript a.q-errlink', (as, k) => as[k].click(), k);
+    const lines = c.source.split('\n');
+    const links = await page.$$eval('#errors a.q-errlink', (as) => as.map((a) => Number(a.dataset.line)));
+    for (const [k, n] of links.entries()) {
+      await page.$$eval('#errors a.q-errlink', (as, k) => as[k].click(), k);
       const sel = await page.$eval('#editor textarea', (t) => t.value.slice(t.selectionStart, t.selectionEnd));
-      if (sel !== lines[n - 1]) failures.push(`errors ${i}: the link [${n}] selects '${sel}'`);
+      if (sel !== lines[n - 1]) failures.push(`errors ${i}: the link to line ${n} selects '${sel}'`);
     }
+    const errorLines = listed.map((l) => /^source\.qld:(\d+): (?!warning)/.exec(l)).filter(Boolean).map((m) => Number(m[1]));
+    const marked = await page.$$eval('.q-gutter .q-error-line', (ds) => ds.map((d) => Number(d.textContent)));
+    const want = [...new Set(errorLines)].sort((a, b) => a - b);
+    if (JSON.stringify(marked) !== JSON.stringify(want)) failures.push(`errors ${i}: gutter marks ${marked} where ${want}`);
+    // The raw transcript, one click away, links every line number of it.
+    const raw = programOutput(c.source, '', c.conf || '').stdout;
+    const rawLines = [...raw.matchAll(/(?: in | at )\[(\d+)\]/g)].map((m) => Number(m[1]));
+    await page.click('#raw summary');
+    const rawLinks = await page.$$eval('#transcript a.q-errlink', (as) => as.map((a) => Number(a.dataset.line)));
+    if (JSON.stringify(rawLinks) !== JSON.stringify(rawLines)) failures.push(`errors ${i}: transcript links ${rawLinks} where ${rawLines}`);
     await page.close();
   }
   for (const [i, c] of UNDRAWN.entries()) {

@@ -1,7 +1,9 @@
 // Every example, opened through a shared link with its options and its
 // .quillard: the page's LaTeX is the quillard program's output byte for byte,
-// and its transcript is the end of the program's terminal text (the page has
-// no switch for -n, so that letter is left out for the transcript).
+// and its raw transcript is the end of the program's terminal text, -n
+// included. An editor's text is a file with its last line ended: a source
+// without a final newline is translated as the program translates it with
+// one, in the source and in the .quillard pane.
 import { needBrowser, withBrowser, openPage, examples, programOutput, finish } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
 
@@ -15,19 +17,27 @@ const NUMBERS = [
   '$a = 123456789012345678901234567.8\n$b = 0.30000000000000004441\nr ($b)\nu (0.00001)\nb ($b, 0.7, "x")\n',
   '\\i = 0.07\n\\o = 0.03\nr! (0.9)\nR! (1.05)\nd! (0.3000000000000000166)\ns (0.33333333333333331483)\n',
 ].map((source, i) => ({ name: `numbers ${i}`, source, letters: 'hs', conf: '' }));
-const cases = [...examples(), ...NUMBERS];
+// Texts whose last line has no newline, as typed in an editor.
+const UNENDED = [
+  { source: 'R (1)\nb (1.4, 0.8, "$G(s)$")\nr (1)', letters: '', conf: '' },
+  { source: 'n (A)\nR (1)\nc ("$y$")\ng (A)\nd (1)\n%\\put("&){\\circle{0.2}}', letters: 'h', conf: '\\a = 0.3' },
+  { source: 'r (1)\n   ', letters: 'n', conf: '' },
+].map((c, i) => ({ ...c, name: `unended ${i}`, ended: true }));
+const cases = [...examples(), ...NUMBERS, ...UNENDED];
+const ended = (t) => (t === '' || t.endsWith('\n') ? t : t + '\n');
 await withBrowser(puppeteer, async (browser) => {
   for (const ex of cases) {
     const { page, problems } = await openPage(browser, 'index.html',
       encodeFragment({ source: ex.source, letters: ex.letters, conf: ex.conf }));
     const tex = await page.$eval('#tex', (e) => e.textContent);
     const transcript = await page.$eval('#transcript', (e) => e.textContent);
-    const want = programOutput(ex.source, ex.letters, ex.conf);
+    const want = programOutput(ended(ex.source), ex.letters, ended(ex.conf));
     if (tex !== want.tex) failures.push(`${ex.name}: #tex differs from the program's picture`);
-    // The page has no switch for -n, which changes only the terminal text.
-    const shown = programOutput(ex.source, ex.letters.replace(/n/g, ''), ex.conf);
-    if (!shown.stdout.endsWith(transcript) || transcript.length < 20) {
+    if (!want.stdout.endsWith(transcript) || transcript.length < 20) {
       failures.push(`${ex.name}: the transcript is not the program's`);
+    }
+    if (ex.ended && /error/i.test(await page.$eval('#errors', (e) => e.textContent))) {
+      failures.push(`${ex.name}: an error on the last line of the editor's text`);
     }
     if (problems.length) failures.push(`${ex.name}: ${problems.join('; ')}`);
     await page.close();

@@ -4,7 +4,7 @@
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, basename, dirname } from 'node:path';
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import { pathToFileURL } from 'node:url';
 
 export const SKIP = 77;
@@ -54,8 +54,9 @@ export function pageUrl(name, fragment = '') {
 
 // Opens a page of the site and waits until it has drawn. Page errors and
 // any request that leaves the file fail the test.
-export async function openPage(browser, name, fragment = '') {
+export async function openPage(browser, name, fragment = '', viewport = { width: 1280, height: 900 }) {
   const page = await browser.newPage();
+  await page.setViewport(viewport);
   const problems = [];
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
   page.on('request', (r) => {
@@ -89,21 +90,27 @@ export function examples() {
 
 // The quillard program's picture for a source, run in a temporary folder
 // with the configuration text as its .quillard; the folder is removed.
-export function programOutput(source, letters, conf) {
+// extra: arguments before the file name (such as --quiet); name: the
+// source file's name.
+export function programOutput(source, letters, conf, { extra = [], name = 'pic.qld' } = {}) {
   const dir = mkdtempSync(join(tmpdir(), 'qld-run-'));
   try {
-    writeFileSync(join(dir, 'pic.qld'), source);
+    writeFileSync(join(dir, name), source);
     if (conf) writeFileSync(join(dir, '.quillard'), conf);
     let status = 0;
-    let stdout;
+    let stdout, stderr;
     try {
-      stdout = execFileSync(binary, [...(letters ? ['-' + letters] : []), 'pic.qld'],
+      const r = spawnSync(binary, [...extra, ...(letters ? ['-' + letters] : []), name],
         { cwd: dir, stdio: ['ignore', 'pipe', 'pipe'], env: { PATH: process.env.PATH } });
+      status = r.status;
+      stdout = r.stdout;
+      stderr = r.stderr;
     } catch (e) {
-      status = e.status;
-      stdout = e.stdout;
+      status = -1;
     }
-    return { status, stdout: stdout.toString('utf8'), tex: readFileSync(join(dir, 'pic.tex'), 'utf8') };
+    const out = name.replace(/\.qld$/, '.tex');
+    return { status, stdout: stdout.toString('utf8'), stderr: stderr.toString('utf8'),
+      tex: readFileSync(join(dir, out), 'utf8') };
   } finally {
     rmSync(dir, { recursive: true, force: true });
   }
@@ -134,4 +141,20 @@ export async function setView(page, { unit = '1cm', zoom } = {}) {
     z.dispatchEvent(new Event('input'));
   }, unit, zoom);
   await settled(page);
+}
+
+// The text of a file the browser downloads into dir, once it is whole (no
+// partial download left, its size settled), or null after 10 s.
+export async function savedFile(dir, name) {
+  let size = -1;
+  for (let i = 0; i < 200; i++) {
+    const files = readdirSync(dir);
+    if (files.includes(name) && !files.some((f) => f.endsWith('.crdownload'))) {
+      const text = readFileSync(join(dir, name), 'utf8');
+      if (text.length === size) return text;
+      size = text.length;
+    }
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  return null;
 }

@@ -7,14 +7,14 @@ import { encodeFragment, decodeFragment, toBase64url } from '../src/share.js';
 const CASES = [
   { source: 'R (1)\nc ("Übertragung – ü")\nb (1.4, 0.8, "$G(s)$")\n', letters: 'hB', conf: '\\c = 0.3\n' },
   { source: 'r (1)\n', letters: '', conf: '' },
-  { source: 'a (S)\nU (1)\nb (1, 1, "x")', letters: 'bs', conf: '' },
+  { source: 'a (S)\nU (1)\nb (1, 1, "x")', letters: 'bsn', conf: '' },
 ];
 
 async function state(page) {
   return page.evaluate(() => ({
     source: document.querySelector('#editor textarea').value,
     conf: document.getElementById('conf').value,
-    letters: ['h', 'b', 'B', 's'].filter((k) => document.getElementById('opt-' + k).checked).join(''),
+    letters: ['h', 'b', 'B', 's', 'n'].filter((k) => document.getElementById('opt-' + k).checked).join(''),
     tex: document.getElementById('tex').textContent,
     hash: location.hash,
   }));

@@ -20,9 +20,10 @@ std::vector<std::uint32_t> ends32;
 extern "C" {
 
 // Translates len bytes of source with clen bytes of configuration text.
-// flags: 1 for -h, 2 for -b, 4 for -B, 8 for -s, 16 for -n; 64 records
-// where each source line's LaTeX ends in the picture.  Returns the exit
-// status of the run.
+// flags: 1 for -h, 2 for -b, 4 for -B, 8 for -s, 16 for -n; 32 for
+// --quiet, the transcript then being the messages a quiet run writes for a
+// source named source.qld; 64 records where each source line's LaTeX ends
+// in the picture.  Returns the exit status of the run.
 EMSCRIPTEN_KEEPALIVE int qld_translate(const char* src, int len, const char* conf, int clen,
                                        int flags)
 {
@@ -31,6 +32,7 @@ EMSCRIPTEN_KEEPALIVE int qld_translate(const char* src, int len, const char* con
     opt.boxopt = (flags & 4) ? 2 : (flags & 2) ? 1 : 0;
     opt.sopt = (flags & 8) != 0;
     opt.nopt = (flags & 16) != 0;
+    opt.quiet = (flags & 32) != 0;
     ends.clear();
     if (flags & 64)
         opt.ends = &ends;
