@@ -3,7 +3,7 @@
 // with copy and download, the live preview with its aids, and the saving of
 // the work in the browser. Translation runs in a worker; the preview is
 // redrawn where it changed.
-import { createView, PX_PER_PT } from './render.js';
+import { createView, PX_PER_PT, CULL_MIN } from './render.js';
 import { texDimen, SP_PER_PT, KIND_NAMES, MAX_ITEMS } from './picture.js';
 import { asFile } from './quillard.js';
 import { decodeFragment, encodeFragment } from './share.js';
@@ -11,6 +11,9 @@ import { createEditor } from './editor.js';
 import { drawAids } from './aids.js';
 import { standaloneSvg } from './svgfile.js';
 import { EXAMPLES } from './examples.js';
+import createQuillard from './quillard-wasm.mjs';
+import { loadTranslator } from './quillard.js';
+import { answer } from './pipeline.js';
 
 const $ = (id) => document.getElementById(id);
 const LETTERS = ['h', 'b', 'B', 's', 'n'];
@@ -19,10 +22,15 @@ const STORE = 'quillard-playground';
 const MAX_LINK = 1000000;      // longer links are not written into the address
 const SAVE_DELAY = 300;        // ms after the last change
 const MAX_LISTED = 1000;       // messages and skipped lines listed at most
+// Sources up to this size are translated on the page's own thread, at once;
+// bigger ones in the worker. Either way the work is bounded: translation
+// grows with the source, the reading of the picture stops at its limit.
+const AT_ONCE = 60000;
+const TEX_AT_ONCE = 20000;     // a longer LaTeX text is shown once typing pauses
 
 const confArea = $('conf');
 const view = createView(document, globalThis.katex);
-$('preview').appendChild(view.svg);
+$('preview').append(view.svg, view.layer);
 let result = null;       // the last answer drawn
 let requested = 0;       // id of the last request
 let drawnId = 0;
@@ -39,6 +47,8 @@ let changedByUser = false;
 const worker = new Worker(URL.createObjectURL(new Blob([$('worker-source').textContent],
   { type: 'text/javascript' })));
 worker.onmessage = (e) => received(e.data);
+let translator = null;
+loadTranslator(createQuillard).then((t) => { translator = t; });
 worker.onerror = (e) => {
   $('status').textContent = 'the translator could not start: ' + (e.message || 'unknown error');
   $('status').className = 'q-bad';
@@ -52,9 +62,15 @@ function request(edit = true) {
   if (edit) inputAt = performance.now();
   requested++;
   document.body.dataset.busy = 'true';
-  worker.postMessage({ id: requested, source: editor.value, conf: confArea.value, letters: letters(),
-    unit: $('unit').value && texDimen($('unit').value) ? $('unit').value : `${unitPt}pt`,
-    labels: $('aid-labels').checked, fragment: false, name: 'source.qld' });
+  const q = { id: requested, source: editor.value, conf: confArea.value, letters: letters(),
+    unit: `${unitPt}pt`, labels: $('aid-labels').checked, raw: $('raw').open };
+  if (translator && q.source.length + q.conf.length <= AT_ONCE) {
+    let r;
+    try { r = answer(translator, q); } catch (e) { r = { id: q.id, failure: String(e && e.message || e) }; }
+    received(r);
+  } else {
+    worker.postMessage(q);
+  }
 }
 
 function changed() {
@@ -77,25 +93,48 @@ async function received(r) {
   }
   if (r.id < drawnId) return;
   const at = inputAt;
-  const zoom = currentZoom(r);
-  const done = await view.draw(r, { unitPt, zoom, host: $('measure') });
+  const got = performance.now();
+  const zoom = currentZoom();
+  const done = await view.draw(r, drawSettings(zoom));
   if (!done || r.id < drawnId) return;
+  const drawnAt = performance.now();
   drawnId = r.id;
   result = r;
-  if (r.id === requested) document.body.dataset.busy = 'false';
-  if ($('fit').checked) applyFit();
+  if ($('fit').checked) applyFit(refit);
+  refit = false;
   showPanes(r);
+  if (r.id === requested && texShown === r.tex) document.body.dataset.busy = 'false';
   refreshAids();
   view.highlight(editor.cursorLine);
   document.body.dataset.ready = 'true';
   document.body.dataset.drawn = String(r.id);
-  document.dispatchEvent(new CustomEvent('qld-drawn', { detail: { id: r.id, inputAt: at, times: r.times } }));
+  const times = { ...r.times, received: got, drawn: drawnAt, shown: performance.now() };
+  document.dispatchEvent(new CustomEvent('qld-drawn', { detail: { id: r.id, inputAt: at, times } }));
 }
 
+function drawSettings(zoom = currentZoom(), whole = false) {
+  return { unitPt, zoom, host: $('measure'), stage: $('stage'), whole };
+}
+
+// A long LaTeX text costs the page a layout each time it changes: it is
+// shown once the typing pauses.
+let texTimer = 0;
+function showTex(text) {
+  clearTimeout(texTimer);
+  const put = () => {
+    const tex = $('tex');
+    if (tex.textContent !== text) tex.textContent = text;
+    texShown = text;
+    if (result && result.tex === text && drawnId === requested) document.body.dataset.busy = 'false';
+  };
+  if (text.length <= TEX_AT_ONCE) put();
+  else texTimer = setTimeout(put, SAVE_DELAY);
+}
+let texShown = null;
+
 function showPanes(r) {
-  const tex = $('tex');
-  if (tex.textContent !== r.tex) tex.textContent = r.tex;
-  showTranscript(r.transcript);
+  showTex(r.tex);
+  if (r.transcript !== null) showTranscript(r.transcript);
   showErrors(r.errors);
   const list = $('skipped');
   const entries = r.skipped.slice(0, MAX_LISTED).map((s) => {
@@ -182,8 +221,12 @@ function showErrors(errors) {
 
 // ------------------------------------------------------------ zoom, aids
 
+// The stage's width, kept from its resize observer: reading it after a
+// drawing would lay the page out once more.
+let stageClientWidth = 0;
 function stageWidth() {
-  return Math.max($('stage').clientWidth - 20, 100);
+  if (!stageClientWidth) stageClientWidth = $('stage').clientWidth;
+  return Math.max(stageClientWidth - 20, 100);
 }
 
 function currentZoom() {
@@ -191,13 +234,17 @@ function currentZoom() {
 }
 
 // Fit to width: the default zoom of 1.5 unless the picture is wider than
-// the preview, then as much as fits (not below 0.1).
-function applyFit() {
+// the preview, then as much as fits (not below 0.1). While the source is
+// typed, the zoom only shrinks, when the picture grows out of the preview:
+// a picture that changes its scale at every key is hard to work on.
+let refit = true;   // the next drawing sets the zoom afresh
+function applyFit(fresh = true) {
   const b = view.bounds();
   const width = b.x1 - b.x0;
   if (!(width > 0)) return;
   const z = Math.max(0.1, Math.min(1.5, stageWidth() / width));
   const rounded = Math.floor(z * 100) / 100;
+  if (!fresh && rounded >= currentZoom()) return;
   if (Math.abs(rounded - currentZoom()) > 1e-9) {
     $('zoom').value = String(rounded);
     view.setZoom(rounded);
@@ -311,6 +358,7 @@ function setLetters(list) {
 }
 
 function load(state, { undoable = false, name = '' } = {}) {
+  refit = true;
   if (undoable) editor.replace(state.source); else editor.value = state.source;
   if (state.conf !== undefined) confArea.value = state.conf;
   $('conf-pane').open = !!confArea.value;
@@ -387,7 +435,10 @@ $('fit').addEventListener('change', () => { if ($('fit').checked) { applyFit(); 
 for (const id of ['aid-grid', 'aid-box']) $(id).addEventListener('change', refreshAids);
 $('aid-labels').addEventListener('change', () => request(false));
 if (typeof ResizeObserver !== 'undefined') {
-  new ResizeObserver(() => { if ($('fit').checked && result) { applyFit(); refreshAids(); } }).observe($('stage'));
+  new ResizeObserver((entries) => {
+    stageClientWidth = Math.round(entries[entries.length - 1].contentRect.width) || stageClientWidth;
+    if ($('fit').checked && result) { applyFit(); refreshAids(); }
+  }).observe($('stage'));
 }
 
 // ------------------------------------------------------------ output
@@ -421,9 +472,22 @@ $('copy').addEventListener('click', async () => {
 });
 $('download-tex').addEventListener('click', () => download(baseName() + '.tex', 'text/x-tex', result.tex));
 $('download-svg').addEventListener('click', async () => {
+  // A picture drawn only where it is in view is drawn whole for the file.
+  if (view.culled() && result) await view.draw(result, drawSettings(currentZoom(), true));
   const text = await standaloneSvg(view, document);
+  if (result && result.count > CULL_MIN) await view.draw(result, drawSettings());
   download(baseName() + '.svg', 'image/svg+xml', text);
 });
+
+// A picture drawn only where it is in view is drawn further as it scrolls.
+let scrollFrame = 0;
+function moved() {
+  if (scrollFrame || !result || !view.culled()) return;
+  scrollFrame = requestAnimationFrame(() => { scrollFrame = 0; view.draw(result, drawSettings()); });
+}
+$('stage').addEventListener('scroll', moved, { passive: true });
+window.addEventListener('scroll', moved, { passive: true });
+$('raw').addEventListener('toggle', () => { if ($('raw').open) request(false); });
 const saveSource = () => download(baseName() + '.qld', 'text/plain', asFile(editor.value));
 $('download-qld').addEventListener('click', saveSource);
 document.addEventListener('keydown', (e) => {

@@ -120,6 +120,32 @@ export function dashes(length, dash) {
 // ------------------------------------------------------------- the reader
 
 class Unknown extends Error {}
+
+// The number written in s from a to b (blanks around it allowed): digits
+// with at most one '.', a sign, an exponent; else the text is not read.
+function decimalAt(s, a, b) {
+  while (a < b && isBlank(s.charCodeAt(a))) a++;
+  while (b > a && isBlank(s.charCodeAt(b - 1))) b--;
+  let i = a;
+  let c = s.charCodeAt(i);
+  if (c === 43 || c === 45) c = s.charCodeAt(++i);
+  let digits = 0, dots = 0;
+  for (; i < b; c = s.charCodeAt(++i)) {
+    if (c >= 48 && c <= 57) digits++;
+    else if (c === 46 && dots === 0) dots++;
+    else break;
+  }
+  if (digits === 0) throw new Unknown('number');
+  if (i < b && (c === 101 || c === 69)) {
+    c = s.charCodeAt(++i);
+    if (c === 43 || c === 45) c = s.charCodeAt(++i);
+    let e = 0;
+    for (; i < b && c >= 48 && c <= 57; c = s.charCodeAt(++i)) e++;
+    if (e === 0) throw new Unknown('number');
+  }
+  if (i !== b) throw new Unknown('number');
+  return parseFloat(s.slice(a, b));
+}
 class Full extends Error {
   constructor(count) { super('full'); this.count = count; }
 }
@@ -146,12 +172,12 @@ class Scanner {
   // A control word such as \put, or null when none follows.
   command() {
     this.blank();
-    if (this.s[this.i] !== '\\') return null;
-    let j = this.i + 1;
     const s = this.s;
-    while (j < s.length && /[A-Za-z]/.test(s[j])) j++;
+    if (s.charCodeAt(this.i) !== 92) return null;   // '\\'
+    let j = this.i + 1;
+    for (let c = s.charCodeAt(j); (c >= 65 && c <= 90) || (c >= 97 && c <= 122); c = s.charCodeAt(++j));
     if (j === this.i + 1) return s[j] === undefined ? null : s[j];
-    if (s[j] === '*') j++;
+    if (s.charCodeAt(j) === 42) j++;   // '*'
     return s.slice(this.i + 1, j);
   }
   take(name) { this.blank(); this.i += name.length + 1; }
@@ -170,19 +196,26 @@ class Scanner {
     throw new Unknown('{');
   }
   number(text) {
-    const t = text.trim();
-    if (!/^[-+]?(\d+\.?\d*|\.\d+)(e[-+]?\d+)?$/i.test(t)) throw new Unknown(t);
-    return parseFloat(t);
+    return decimalAt(text, 0, text.length);
   }
-  // '(a,b)' as two numbers, and their texts.
+  // '(a,b)': its two numbers are left in a and b.
   pair() {
     this.eat('(');
-    const end = this.s.indexOf(')', this.i);
-    if (end < 0) throw new Unknown('(');
-    const parts = this.s.slice(this.i, end).split(',');
-    if (parts.length !== 2) throw new Unknown('(');
+    const s = this.s;
+    const comma = s.indexOf(',', this.i);
+    const end = s.indexOf(')', this.i);
+    if (end < 0 || comma < 0 || comma > end) throw new Unknown('(');
+    const second = s.indexOf(',', comma + 1);
+    if (second >= 0 && second < end) throw new Unknown('(');
+    this.a = decimalAt(s, this.i, comma);
+    this.b = decimalAt(s, comma + 1, end);
+    this.from = this.i;
+    this.comma = comma;
     this.i = end + 1;
-    return [this.number(parts[0]), this.number(parts[1]), parts[0].trim(), parts[1].trim()];
+  }
+  // The texts of the last pair's numbers.
+  pairTexts() {
+    return [this.s.slice(this.from, this.comma).trim(), this.s.slice(this.comma + 1, this.i - 1).trim()];
   }
   option() {
     if (this.peek() !== '[') return '';
@@ -266,13 +299,14 @@ export function parsePicture(tex, options = {}) {
     }
     if (c === 'put') {
       sc.take(c);
-      const [dx, dy] = sc.pair();
-      object(x + dx, y + dy, st);
+      sc.pair();
+      object(x + sc.a, y + sc.b, st);
       return;
     }
     if (c === 'line' || c === 'vector') {
       sc.take(c);
-      const [sx, sy] = sc.pair();
+      sc.pair();
+      const sx = sc.a, sy = sc.b;
       const len = sc.number(sc.group());
       if (sx === 0 && sy === 0) throw new Unknown(c);
       let dx, dy;
@@ -292,7 +326,9 @@ export function parsePicture(tex, options = {}) {
       let dash = 0, dashText = '';
       if (c === 'dashbox') { dashText = sc.group(); dash = sc.number(dashText); }
       if (sc.peek() !== '(') throw new Unknown(c);
-      const [w, h, wText, hText] = sc.pair();
+      sc.pair();
+      const w = sc.a, h = sc.b;
+      const [wText, hText] = c === 'dashbox' ? sc.pairTexts() : ['', ''];
       const pos = sc.option();
       if (!/^[lrtbs]*$/.test(pos)) throw new Unknown(pos);
       const text = sc.group();
@@ -338,8 +374,10 @@ export function parsePicture(tex, options = {}) {
   // The object once, to learn its items; the copies follow by offset.
   function multiput(x, y, st) {
     sc.take('multiput');
-    const [x0, y0] = sc.pair();
-    const [dx, dy] = sc.pair();
+    sc.pair();
+    const x0 = sc.a, y0 = sc.b;
+    sc.pair();
+    const dx = sc.a, dy = sc.b;
     const n = Math.floor(sc.number(sc.group()));
     const first = counting ? counted : count;
     const textsBefore = texts.length;
@@ -403,9 +441,10 @@ export function parsePicture(tex, options = {}) {
     if (c === 'begin') {
       sc.take(c);
       if (sc.group() !== 'picture') throw new Unknown('begin');
-      const [w, h] = sc.pair();
-      let [x0, y0] = [0, 0];
-      if (sc.peek() === '(') [x0, y0] = sc.pair();
+      sc.pair();
+      const w = sc.a, h = sc.b;
+      let x0 = 0, y0 = 0;
+      if (sc.peek() === '(') { sc.pair(); x0 = sc.a; y0 = sc.b; }
       if (!box && !counting) box = { x: x0, y: y0, w, h };
     } else if (c === 'end') {
       sc.take(c);

@@ -54,10 +54,10 @@ function fontFor(doc, style) {
 // The outlines of the texts of the page's picture svg, as SVG path data in
 // the svg's user units, grouped by colour, and the rules and drawings KaTeX
 // makes of boxes and inline svgs.
-function textOutlines(doc, svg) {
+function textOutlines(doc, svg, layer) {
   const out = doc.createElementNS(SVG, 'g');
   out.setAttribute('class', 'qld-texts');
-  const texts = [...svg.querySelectorAll('.qld-text')];
+  const texts = [...layer.querySelectorAll('.qld-text')];
   if (!texts.length) return out;
   const rect = svg.getBoundingClientRect();
   const vb = svg.viewBox.baseVal;
@@ -149,8 +149,7 @@ function scaleOf(element) {
 export async function standaloneSvg(view, doc) {
   const svg = view.svg;
   const copy = svg.cloneNode(true);
-  copy.querySelector('foreignObject')?.remove();
-  copy.appendChild(textOutlines(doc, svg));
+  copy.appendChild(textOutlines(doc, svg, view.layer));
   copy.removeAttribute('style');
   return '<?xml version="1.0" encoding="UTF-8"?>\n' + new XMLSerializer().serializeToString(copy);
 }

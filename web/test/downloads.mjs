@@ -28,8 +28,8 @@ await withBrowser(puppeteer, async (browser) => {
         const shown = document.querySelector('#preview svg');
         return doc.getElementsByTagName('parsererror').length === 0 && doc.documentElement.localName === 'svg' &&
           doc.querySelectorAll('.qld-lines > *').length === shown.querySelectorAll('.qld-lines > *').length &&
-          doc.querySelectorAll('.qld-texts > path').length >= shown.querySelectorAll('.qld-text').length &&
-          shown.querySelectorAll('.qld-text').length > 0 && !doc.querySelector('foreignObject');
+          doc.querySelectorAll('.qld-texts > path').length >= document.querySelectorAll('#preview .qld-text').length &&
+          document.querySelectorAll('#preview .qld-text').length > 0 && !doc.querySelector('foreignObject');
       }, svg);
       if (!check) failures.push(`${ex.name}: picture.svg`);
       await page.focus('#editor textarea');

@@ -4,7 +4,7 @@
 // transcript is the program's, with a link for every '[N]' of its
 // messages. '%' lines the preview cannot draw are listed as 'not
 // previewed: line N' with their source line, with and without -h.
-import { needBrowser, withBrowser, openPage, programOutput, finish } from './harness.mjs';
+import { needBrowser, withBrowser, openPage, programOutput, finish, rawTranscript } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
 
 const ERRORS = [
@@ -45,7 +45,7 @@ await withBrowser(puppeteer, async (browser) => {
     // The raw transcript, one click away, links every line number of it.
     const raw = programOutput(c.source, '', c.conf || '').stdout;
     const rawLines = [...raw.matchAll(/(?: in | at )\[(\d+)\]/g)].map((m) => Number(m[1]));
-    await page.click('#raw summary');
+    await rawTranscript(page);
     const rawLinks = await page.$$eval('#transcript a.q-errlink', (as) => as.map((a) => Number(a.dataset.line)));
     if (JSON.stringify(rawLinks) !== JSON.stringify(rawLines)) failures.push(`errors ${i}: transcript links ${rawLinks} where ${rawLines}`);
     await page.close();

@@ -4,7 +4,7 @@
 // included. An editor's text is a file with its last line ended: a source
 // without a final newline is translated as the program translates it with
 // one, in the source and in the .quillard pane.
-import { needBrowser, withBrowser, openPage, examples, programOutput, finish } from './harness.mjs';
+import { needBrowser, withBrowser, openPage, examples, programOutput, finish, rawTranscript } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
 
 const puppeteer = await needBrowser();
@@ -30,7 +30,7 @@ await withBrowser(puppeteer, async (browser) => {
     const { page, problems } = await openPage(browser, 'index.html',
       encodeFragment({ source: ex.source, letters: ex.letters, conf: ex.conf }));
     const tex = await page.$eval('#tex', (e) => e.textContent);
-    const transcript = await page.$eval('#transcript', (e) => e.textContent);
+    const transcript = await rawTranscript(page);
     const want = programOutput(ended(ex.source), ex.letters, ended(ex.conf));
     if (tex !== want.tex) failures.push(`${ex.name}: #tex differs from the program's picture`);
     if (!want.stdout.endsWith(transcript) || transcript.length < 20) {

@@ -158,3 +158,12 @@ export async function savedFile(dir, name) {
   }
   return null;
 }
+
+// Opens the raw transcript (computed only while it is shown) and returns
+// its text.
+export async function rawTranscript(page) {
+  await page.evaluate(() => { document.getElementById('raw').open = true; });
+  await page.waitForFunction(() => document.getElementById('transcript').textContent.length > 0, { timeout: 20000 });
+  await settled(page);
+  return page.$eval('#transcript', (e) => e.textContent);
+}
