@@ -27,6 +27,7 @@ const MAX_LISTED = 1000;       // messages and skipped lines listed at most
 // grows with the source, the reading of the picture stops at its limit.
 const AT_ONCE = 60000;
 const TEX_AT_ONCE = 20000;     // a longer LaTeX text is shown once typing pauses
+const TEX_SHOWN = 262144;      // of a longer one, the page shows this much
 
 const confArea = $('conf');
 const view = createView(document, globalThis.katex);
@@ -123,7 +124,13 @@ function showTex(text) {
   clearTimeout(texTimer);
   const put = () => {
     const tex = $('tex');
-    if (tex.textContent !== text) tex.textContent = text;
+    // A LaTeX text of megabytes would take the page seconds to lay out:
+    // its start is shown, and Copy and Download give it whole.
+    const shown = text.length > TEX_SHOWN ? text.slice(0, text.lastIndexOf('\n', TEX_SHOWN) + 1) : text;
+    if (tex.textContent !== shown) tex.textContent = shown;
+    $('tex-note').hidden = shown === text;
+    $('tex-note').textContent = shown === text ? '' : `Shown: the first ${Math.round(shown.length / 1024)} KB of ` +
+      `${(text.length / 1048576).toFixed(1)} MB of LaTeX; Copy LaTeX and Download .tex give all of it.`;
     texShown = text;
     if (result && result.tex === text && drawnId === requested) document.body.dataset.busy = 'false';
   };
@@ -531,6 +538,13 @@ function start() {
     }
   }
   const kept = stored();
+  if (kept && kept.source.length > AT_ONCE) {
+    // A big source is put into the editor once the page has been shown:
+    // laying out megabytes of text takes the page a moment of its own.
+    $('status').textContent = `opening a source of ${(kept.source.length / 1048576).toFixed(1)} MB…`;
+    setTimeout(() => load(kept), 50);
+    return;
+  }
   if (kept) { load(kept); return; }
   load(EXAMPLES[0], { name: EXAMPLES[0].name });
 }

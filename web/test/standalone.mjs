@@ -20,8 +20,10 @@ const NEEDED = 0.9;
 // The SVG with only its texts (lines: false) or only its lines, drawn by
 // rsvg-convert.
 function rsvg(dir, svg, keep) {
-  const other = keep === 'texts' ? /<g class="qld-lines"[\s\S]*?<\/g>/ : /<g class="qld-texts"[\s\S]*<\/g>(?=<\/svg>)/;
-  writeFileSync(join(dir, 'part.svg'), svg.replace(other, ''));
+  // The lines' group (runs nested in it) comes first, the texts' last.
+  const lines = svg.indexOf('<g class="qld-lines"'), texts = svg.indexOf('<g class="qld-texts"');
+  if (lines < 0 || texts < lines) throw new Error('the SVG has not its lines, then its texts');
+  writeFileSync(join(dir, 'part.svg'), keep === 'texts' ? svg.slice(0, lines) + svg.slice(texts) : svg.slice(0, texts) + '</svg>');
   execFileSync('rsvg-convert', ['-b', 'white', '-o', join(dir, 'part.png'), join(dir, 'part.svg')]);
   return decodePng(readFileSync(join(dir, 'part.png')));
 }
