@@ -285,7 +285,10 @@ export function createView(doc, katex) {
   }
 
   // The div of text item i, at its place in its run; its typeset node is
-  // taken from a div set free, or cloned from the kept one.
+  // taken from a div set free, or cloned from the kept one. Each text has
+  // its box in the svg as well, an unpainted rect in its run's group that
+  // carries its line: so the svg holds an element for everything drawn,
+  // texts included, for tools that look for a line's elements there.
   let spare = new Map();   // text -> [div] set free by this drawing
   function textDiv(i, run) {
     const o = i * STRIDE;
@@ -302,17 +305,24 @@ export function createView(doc, katex) {
       div.style.width = `${r3(m.w * fontPx)}px`;
       div.style.height = `${r3(m.hgt * fontPx)}px`;
       div.appendChild(m.node.cloneNode(true));
+      div.box = el(doc, 'rect', { class: 'qld-text-box', fill: 'none', stroke: 'none' });
+    }
+    const k = s1();
+    for (const [a, v] of [['x', at.left / k], ['y', -(at.top + at.height) / k], ['width', at.width / k], ['height', at.height / k]]) {
+      div.box.setAttribute(a, String(r5(v)));
     }
     div.style.transform = `translate(${r3(at.left)}px,${r3(at.top)}px)` + (m.sx !== 1 ? ` scaleX(${m.sx})` : '');
     div.dataset.text = t.text;
     lineOf(div, items[o + 1]);
     run.tl.appendChild(div);
+    run.g.appendChild(div.box);
     return div;
   }
 
   function free(node) {
     if (!node) return;
     node.remove();
+    if (node.box) node.box.remove();
     if (node.dataset && node.dataset.text !== undefined && node.localName === 'div') {
       const list = spare.get(node.dataset.text);
       if (list) list.push(node); else spare.set(node.dataset.text, [node]);
@@ -325,6 +335,7 @@ export function createView(doc, katex) {
     const v = String(line);
     if (div.getAttribute('data-line') === v) return;
     div.setAttribute('data-line', v);
+    div.box.setAttribute('data-line', v);
     for (const e of div.querySelectorAll('svg, svg *')) e.setAttribute('data-line', v);
   }
 
@@ -456,7 +467,7 @@ export function createView(doc, katex) {
         for (let i = tail[0]; i < tail[1]; i++) {
           const e = nodes[i];
           if (!e) continue;
-          if (e.localName === 'div') other.tl.appendChild(e); else other.g.appendChild(e);
+          if (e.localName === 'div') { other.tl.appendChild(e); other.g.appendChild(e.box); } else other.g.appendChild(e);
         }
         run.end = head[1];
         kept.push(run);

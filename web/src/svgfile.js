@@ -149,6 +149,8 @@ function scaleOf(element) {
 export async function standaloneSvg(view, doc) {
   const svg = view.svg;
   const copy = svg.cloneNode(true);
+  // The texts' unpainted boxes give way to the texts' outlines.
+  for (const e of copy.querySelectorAll('.qld-text-box')) e.remove();
   copy.appendChild(textOutlines(doc, svg, view.layer));
   copy.removeAttribute('style');
   return '<?xml version="1.0" encoding="UTF-8"?>\n' + new XMLSerializer().serializeToString(copy);

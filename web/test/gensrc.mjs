@@ -41,7 +41,8 @@ export function generate(lines, texts, bytes = 0) {
   let text = out.slice(0, lines).join('\n') + '\n';
   if (bytes > text.length) {
     // Remarks at line ends bring the source to its size.
-    const extra = Math.floor((bytes - text.length) / lines);
+    const padded = out.slice(0, lines).filter((l) => !l.startsWith('%')).length;
+    const extra = Math.ceil((bytes - text.length) / Math.max(padded, 1));
     const pad = extra > 4 ? '   %% ' + 'remark about this line '.repeat(Math.ceil(extra / 23)).slice(0, extra - 6) : '';
     text = out.slice(0, lines).map((l) => (l.startsWith('%') || !pad ? l : l + pad)).join('\n') + '\n';
   }

@@ -77,7 +77,7 @@ function examplesModule(dir) {
     const letters = run ? run[1].split(/\s+/).filter((w) => w.startsWith('-')).map((w) => w.slice(1)).join('') : '';
     const confPath = join(path, '..', '.quillard');
     const conf = existsSync(confPath) ? readFileSync(confPath, 'utf8') : '';
-    return { name: basename(path, '.qld'), source, letters: letters.replace(/[^hbBs]/g, ''), conf };
+    return { name: basename(path, '.qld'), source, letters: letters.replace(/[^hbBsn]/g, ''), conf };
   });
   return `export const EXAMPLES = ${JSON.stringify(list, null, 1)};\n`;
 }
