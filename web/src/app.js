@@ -3,7 +3,7 @@
 // with copy and download, the live preview with its aids, and the saving of
 // the work in the browser. Translation runs in a worker; the preview is
 // redrawn where it changed.
-import { createView, PX_PER_PT, CULL_MIN } from './render.js';
+import { createView, CULL_MIN } from './render.js';
 import { texDimen, SP_PER_PT, KIND_NAMES, MAX_ITEMS } from './picture.js';
 import { asFile } from './quillard.js';
 import { decodeFragment, encodeFragment } from './share.js';
@@ -41,7 +41,6 @@ let loadedName = '';     // the example shown, while unedited
 let loadedSource = null;
 let lastFragment = '';
 let saveTimer = 0;
-let changedByUser = false;
 
 // ------------------------------------------------------------ the worker
 
@@ -75,7 +74,6 @@ function request(edit = true) {
 }
 
 function changed() {
-  changedByUser = true;
   if (loadedName && editor.value !== loadedSource) {
     loadedName = '';
     $('examples').value = '';
@@ -406,7 +404,6 @@ $('examples').addEventListener('change', () => {
   load({ source: ex.source, letters: ex.letters, conf: ex.conf || undefined }, { undoable: true, name: ex.name });
   if (edited) notice(`Your source was replaced by the example ${ex.name}.`, before);
   else $('notice').hidden = true;
-  changedByUser = true;
   scheduleSave();
 });
 
@@ -527,7 +524,16 @@ function start() {
   const hash = location.hash.replace(/^#/, '');
   if (hash) {
     const state = decodeFragment(hash);
-    if (state) { load(state); return; }
+    if (state) {
+      load(state);
+      // A link opened over work of one's own, kept from the last visit: the
+      // work comes back with Undo (it is kept until the next edit).
+      const kept = stored();
+      if (kept && kept.source !== state.source && kept.source.trim() && !EXAMPLES.some((e) => e.source === kept.source)) {
+        notice('This link replaced the source kept from your last visit.', kept);
+      }
+      return;
+    }
     if (/(^|&)src=/.test(hash)) {
       // A link that cannot be read shows why, with nothing in the editor.
       load({ source: '', conf: '', letters: '' });
@@ -551,4 +557,3 @@ function start() {
 start();
 // For tests and tools: the view of the picture and the editor.
 window.quillard = { view, editor };
-void PX_PER_PT; void changedByUser;

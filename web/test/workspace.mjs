@@ -1,10 +1,11 @@
 // The page as a place to work, where nothing is lost: a link that cannot be
 // read shows why, with the editor empty and the work kept in the browser
 // untouched; the source, the .quillard text and the switches survive a
-// reload; an example chosen over edits can be undone (by the notice and by
-// Ctrl+Z), and changes the .quillard text only when it has its own; Tab
-// indents, Esc then Tab leaves the editor; at 390 px the page does not
-// scroll sideways and the preview is in view at once.
+// reload, and a shared link opened over them can be undone; an example
+// chosen over edits can be undone (by the notice and by Ctrl+Z), and
+// changes the .quillard text only when it has its own; Tab indents, Esc
+// then Tab leaves the editor; at 390 px the page does not scroll sideways
+// and the preview is in view at once.
 import { needBrowser, withBrowser, openPage, pageUrl, examples, finish, settled } from './harness.mjs';
 import { encodeFragment } from '../src/share.js';
 
@@ -56,6 +57,23 @@ await withBrowser(puppeteer, async (browser) => {
     if (got.source !== '' || !got.error || got.drawn) failures.push(`link ${link}: ${show(got)}`);
     if (got.hash !== '#' + link) failures.push(`link ${link}: the address was rewritten to ${got.hash}`);
     if (JSON.stringify(JSON.parse(keptAfter)) !== JSON.stringify(KEPT)) failures.push(`link ${link}: the work kept was replaced`);
+    await page.close();
+  }
+
+  // A shared link opened over work kept from the last visit: Undo gives
+  // the work back.
+  {
+    total++;
+    const page = await browser.newPage();
+    await page.evaluateOnNewDocument((kept) => {
+      localStorage.setItem('quillard-playground', JSON.stringify(kept));
+    }, KEPT);
+    await page.goto(pageUrl('index.html', encodeFragment({ source: 'u (2)\n' })));
+    await page.waitForSelector('body[data-ready="true"]');
+    const offered = await page.$eval('#notice', (e) => !e.hidden && !document.getElementById('notice-undo').hidden);
+    if (offered) await page.click('#notice-undo');
+    const back = await state(page);
+    if (!offered || !same(back, KEPT)) failures.push(`link over kept work: ${offered ? show(back) : 'no notice'}`);
     await page.close();
   }
 
