@@ -74,6 +74,7 @@ function request(edit = true) {
 }
 
 function changed() {
+  $('link-error').hidden = true;
   if (loadedName && editor.value !== loadedSource) {
     loadedName = '';
     $('examples').value = '';
@@ -167,6 +168,10 @@ function showPanes(r) {
   $('status').textContent = r.status ? `${errors || 'some'} error${errors === 1 ? '' : 's'}: see the messages`
     : 'translated without errors';
   $('status').className = r.status ? 'q-bad' : 'q-good';
+  if (!$('link-error').hidden) {
+    $('status').textContent = 'the link cannot be read: see the messages';
+    $('status').className = 'q-bad';
+  }
 }
 
 // The transcript as the program prints it, with a link for the line number

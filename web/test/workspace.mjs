@@ -49,12 +49,13 @@ await withBrowser(puppeteer, async (browser) => {
       source: document.querySelector('#editor textarea').value,
       error: document.getElementById('link-error').hidden ? '' : document.getElementById('link-error').textContent,
       drawn: document.querySelectorAll('#preview [data-line]').length,
+      status: document.getElementById('status').className + ' ' + document.getElementById('status').textContent,
       hash: location.hash,
       kept: localStorage.getItem('quillard-playground'),
     }));
     await new Promise((r) => setTimeout(r, 500));
     const keptAfter = await page.evaluate(() => localStorage.getItem('quillard-playground'));
-    if (got.source !== '' || !got.error || got.drawn) failures.push(`link ${link}: ${show(got)}`);
+    if (got.source !== '' || !got.error || got.drawn || !/^q-bad .*link/.test(got.status)) failures.push(`link ${link}: ${show(got)}`);
     if (got.hash !== '#' + link) failures.push(`link ${link}: the address was rewritten to ${got.hash}`);
     if (JSON.stringify(JSON.parse(keptAfter)) !== JSON.stringify(KEPT)) failures.push(`link ${link}: the work kept was replaced`);
     await page.close();
