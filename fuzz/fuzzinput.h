@@ -100,7 +100,8 @@ inline bool goodheader(std::string_view out)
 //   - the picture opens with a header in fixed notation and ends with the
 //     closing line;
 //   - a second translation gives the same texts (nothing of one run leaks
-//     into the next), and option -n changes nothing in the picture;
+//     into the next), so does one with the second pass cut into pieces on
+//     several threads, and option -n changes nothing in the picture;
 //   - for a clean run without -h: the line-by-line observation of the two
 //     passes (twopass.h) rebuilds the very picture written, every
 //     second-pass point is its first-pass twin plus the origin shift, and,
@@ -127,6 +128,14 @@ inline std::string check(std::string_view data)
     int status2 = translate(in.source, in.conf, in.opt, out2, transcript2);
     if (status2 != status || out2 != out || transcript2 != transcript)
         return "a second translation of the same input differs";
+    // Cut into pieces wherever it can be, on three threads, the same texts.
+    Options cut = in.opt;
+    cut.threads = 3;
+    cut.piece = 1;
+    std::string outc, transcriptc;
+    if (translate(in.source, in.conf, cut, outc, transcriptc) != status || outc != out ||
+        transcriptc != transcript)
+        return "the second pass in pieces differs from the second pass in one";
     Options flipped = in.opt;
     flipped.nopt = !flipped.nopt;
     std::string out3, transcript3;

@@ -210,7 +210,16 @@ struct Options {
     // in an in-memory picture: first the end of the header, then the end of
     // every line's output (its annotation under -h included).
     std::vector<std::size_t>* ends = nullptr;
+    // The second pass of a large source runs in pieces on several threads
+    // (see pass2): threads is how many at most (0: as many as the machine
+    // has, at most MAXTHREADS; 1: none but the run's own), piece the bytes
+    // of source a piece holds at least (0: PIECE).
+    int threads = 0;
+    std::size_t piece = 0;
 };
+
+constexpr int MAXTHREADS = 4;
+constexpr std::size_t PIECE = std::size_t{1} << 17;
 
 // Line numbers: a source may have more lines than an int counts.
 using Lineno = std::int64_t;
@@ -246,12 +255,17 @@ struct Sink {
 constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in blocks this large
 
 bool drain(Sink& sink);   // writes out what is buffered; false when a write failed
+void putlarge(Sink& sink, std::string_view text);
 
 // Appends text to the sink; a stream's sink writes out in large blocks.
 inline void put(Sink& sink, std::string_view text)
 {
     if (text.empty())
         return;
+    if (sink.fp != nullptr && text.size() >= SINKBLOCK) {
+        putlarge(sink, text);
+        return;
+    }
     sink.buf.append(text.data(), text.size());
     if (sink.fp != nullptr && sink.buf.size() >= SINKBLOCK)
         drain(sink);
@@ -262,8 +276,10 @@ bool flush(Sink& sink);                    // false when a write failed
 void show(Sink& sink);   // flushes a terminal's sink, so that it shows how far the run got
 
 // The terminal: banner, progress, messages and prompts.  Handlers that find
-// a named label or length missing print their message here.
-extern Sink term;
+// a named label or length missing print their message here.  Each thread has
+// its own: a thread that runs a piece of the second pass keeps its messages
+// apart until they are put in the run's transcript in line order.
+extern thread_local Sink term;
 
 // ----------------------------------------------------------- line source
 
@@ -284,6 +300,12 @@ struct Reader {
     bool nul = false;       // the line last read holds a NUL byte
     std::size_t nulat = 0;  // the first NUL byte at or after the read position
                             // in the chunk or memory (its size: none)
+    // Reading by position: a reader over the descriptor fd reads at off
+    // (which a stream's other readers do not move).  base is where the
+    // chunk's first byte lies in the source, at where the line last read
+    // begins.
+    int fd = -1;
+    std::int64_t off = 0, base = 0, at = 0;
 };
 
 // Reads the next line into line: the characters up to and including the
@@ -298,6 +320,9 @@ bool rdline(Reader& in, std::string& line);
 // until the next read.
 bool rdview(Reader& in, std::string_view& line, std::string& buf);
 void rewind(Reader& in);
+// A reader of the same source that starts at byte off, where a line of the
+// first read began: lines are read from there exactly as they were then.
+void readfrom(Reader& in, const Reader& src, std::int64_t off);
 
 // ---------------------------------------------------------------- driver
 
@@ -337,6 +362,25 @@ void inorder(const Note* notes, std::size_t first, std::size_t n, const char* te
     }
 }
 
+// A place where the second pass can be cut: the first pass found there a
+// 'g' line that jumps to a label, followed by a line that sets the last
+// point afresh, so that from there on the points of the second pass no
+// longer depend on the lines before.  What they still depend on, the first
+// pass kept as it stood before the 'g' line; a piece started from it is
+// right when the lines before leave the same behind.
+struct Cut {
+    Lineno line = 0;        // the number of the 'g' line
+    std::int64_t off = 0;   // where it begins in the source
+    int dir = 0;
+    Params par{};
+    std::string len;        // the lengths, as lenpack writes them
+};
+constexpr std::size_t MAXCUTS = 1024;   // beyond, every other cut is dropped
+
+// The length table as one text, and back: the text of equal tables is equal.
+std::string lenpack(const Lengths& len);
+void lenload(std::string_view text, Lengths& len);
+
 // Everything a run carries from line to line and from pass to pass.
 struct State {
     Labels lab;
@@ -347,6 +391,7 @@ struct State {
     int dir = 0;
     int failed = 0;
     Diag diag;
+    std::vector<Cut> cuts;   // where the second pass may be cut, found by the first
 };
 
 int quillard(int argc, char** argv);   // the whole program; returns the exit status
@@ -363,6 +408,25 @@ void between(State& st);
 // The second pass: shifts the origin, writes the picture header, every
 // line's LaTeX and the closing line to out.
 void pass2(Reader& src, State& st, Sink& out, const Options& opt);
+
+// Lines of the second pass: those after line from, up to and including line
+// to (to the end of the source when to is negative).  from ends as the
+// number of the last line read; first is the error code of the first line.
+struct Span {
+    Lineno from = 0, to = -1;
+    int first = 0;
+};
+void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span);
+
+// The second pass in pieces on several threads, from the cuts the first
+// pass found, when the run allows it: the same picture, transcript and
+// state as lines2 over the whole source leaves, written to out and term in
+// order.  Returns the number of lines read, or -1 when it did not run.
+Lineno pieces(Reader& src, State& st, Sink& out, const Options& opt);
+
+// Whether the second pass can be cut for this run: a transcript, no record
+// of line ends, and more than one thread.
+int nthreads(const Options& opt);
 
 // Applies one line of the configuration file to a set of defaults.
 void config(std::string_view line, Params& def, const Lengths& len, int& errcode);

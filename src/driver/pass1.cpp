@@ -1,5 +1,29 @@
 #include "quillard.h"
 
+namespace {
+
+// A 'g' line, which puts the current and the reference point at a label
+// whatever they were.
+bool jumps(std::string_view line)
+{
+    int minus = 0;
+    std::size_t i = cmdpos(line, minus);
+    return !minus && at(line, i) == 'g';
+}
+
+// A line whose command sets the last point to the current point before it
+// reads anything else of the points: the line commands, the boxes, the
+// sampler, and the moves and jumps without a '-'.
+bool setslast(std::string_view line)
+{
+    int minus = 0;
+    char ch = at(line, cmdpos(line, minus));
+    return linedir(ch) >= 0 || ch == 'b' || ch == 'B' || ch == 's' ||
+           (!minus && (ch == 'x' || ch == 'y' || ch == 'g'));
+}
+
+}  // namespace
+
 void pass1(Reader& src, State& st, const Options& opt)
 {
     std::string buf;   // a line that does not lie whole in the reader's block
@@ -8,19 +32,62 @@ void pass1(Reader& src, State& st, const Options& opt)
     int errcode = 0;
     bool quiet = st.diag.quiet;
     st.dir = 0;
+    // The places where the second pass may be cut, at least piece bytes apart.
+    bool cutting = nthreads(opt) > 1;
+    std::int64_t piece = static_cast<std::int64_t>(opt.piece > 0 ? opt.piece : PIECE);
+    std::int64_t lastcut = 0;
+    Cut cut;
+    bool pending = false;   // cut holds the 'g' line before this one
+    // The parameters as the second pass will have them: the first pass keeps
+    // only six of them.
+    Params later = st.par;
+    st.cuts.clear();
     if (!quiet)
         put(term, "Checking Quillard source file:  ");
     while (rdview(src, line, buf)) {
         ++lineno;
         errcode = 0;
         std::size_t mark = term.buf.size();
+        bool whole = line.size() < MAXREAD && !src.nul;
+        if (pending && whole && setslast(line)) {
+            if (st.cuts.size() == MAXCUTS) {
+                // Too many: every other one goes, the pieces grow twice as long.
+                for (std::size_t k = 1; 2 * k < MAXCUTS; ++k)
+                    st.cuts[k] = std::move(st.cuts[2 * k]);
+                st.cuts.resize(MAXCUTS / 2);
+                piece *= 2;
+            }
+            lastcut = cut.off;
+            st.cuts.push_back(std::move(cut));
+        }
+        pending = false;
+        if (cutting && whole && src.at - lastcut >= piece && jumps(line)) {
+            cut.line = lineno;
+            cut.off = src.at;
+            cut.dir = st.dir;
+            cut.par = later;
+            cut.len = lenpack(st.len);
+            pending = true;
+        }
         if (line.size() >= MAXREAD)
             errcode = 11;
         else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
         else
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
+        if (cutting && whole && errcode == 0) {
+            // A parameter line as the second pass takes it.  After an error
+            // the second pass may take it otherwise: the guesses after it may
+            // then be wrong, which the second pass finds.
+            int minus = 0;
+            std::size_t i = cmdpos(line, minus);
+            if (at(line, i) == '\\') {
+                int ignored = 0;
+                param(i, line, later, st.len, 1, minus, ignored);
+            }
+        }
         if (errcode != 0) {
+            pending = false;
             lineerr(st, errcode, lineno, 1, line, mark);
             if (errcode != 0)
                 st.failed = 1;

@@ -27,24 +27,14 @@ void annotate(const State& st, Lineno lineno, std::string& buf)
 
 }  // namespace
 
-void pass2(Reader& src, State& st, Sink& out, const Options& opt)
+void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
 {
-    rewind(src);
-    between(st);
-
-    bool quiet = st.diag.quiet;
-    if (!quiet)
-        put(term, "Generating LaTeX source file:  ");
-    std::string buf, workbuf, outbuf;   // buf: see pass1
+    std::string buf, workbuf, outbuf;   // buf: a line that does not lie whole in the reader's block
     std::string_view line;
-    stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, outbuf);
-    put(out, outbuf);
-    if (opt.ends)
-        opt.ends->push_back(out.buf.size());
-
-    Lineno lineno = 0;
+    Lineno lineno = span.from;
     int errcode = 0;
-    while (rdview(src, line, buf)) {
+    bool quiet = st.diag.quiet;
+    while ((span.to < 0 || lineno < span.to) && rdview(src, line, buf)) {
         ++lineno;
         int drawn = 0;
         errcode = 0;
@@ -63,6 +53,8 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
                       opt.boxopt, opt.sopt, errcode);
             dispatched = true;
         }
+        if (lineno == span.from + 1)
+            span.first = errcode;
         if (errcode != 0) {
             lineerr(st, errcode, lineno, 2, line, mark);
             if (errcode != 0)
@@ -83,6 +75,29 @@ void pass2(Reader& src, State& st, Sink& out, const Options& opt)
             opt.ends->push_back(out.buf.size());
         if (!opt.nopt && !quiet)
             progress(term, lineno);
+    }
+    span.from = lineno;
+}
+
+void pass2(Reader& src, State& st, Sink& out, const Options& opt)
+{
+    rewind(src);
+    between(st);
+
+    bool quiet = st.diag.quiet;
+    if (!quiet)
+        put(term, "Generating LaTeX source file:  ");
+    std::string header;
+    stfile(st.ext, st.par.t, st.par.b, st.par.l, st.par.r, header);
+    put(out, header);
+    if (opt.ends)
+        opt.ends->push_back(out.buf.size());
+
+    Lineno lineno = pieces(src, st, out, opt);
+    if (lineno < 0) {
+        Span all;
+        lines2(src, st, out, opt, all);
+        lineno = all.from;
     }
     if (opt.nopt && !quiet) {
         put(term, "(");

@@ -1,6 +1,9 @@
 #include "quillard.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
@@ -22,29 +25,46 @@ bool fill(Reader& in)
         return false;
     if (!in.chunk)
         in.chunk.reset(new char[BLOCK]);   // no bytes written that the read does not fill
-    std::size_t got = std::fread(in.chunk.get(), 1, BLOCK, in.fp);
+    in.base += static_cast<std::int64_t>(in.clen);
+    std::size_t got = 0;
+    if (in.fd >= 0) {
+        // By position: a regular file gives less than asked only at its end.
+        while (got < BLOCK) {
+            ssize_t n = ::pread(in.fd, in.chunk.get() + got, BLOCK - got,
+                                in.off + static_cast<std::int64_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                in.error = n < 0;
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        in.off += static_cast<std::int64_t>(got);
+    } else {
+        got = std::fread(in.chunk.get(), 1, BLOCK, in.fp);
+        if (got < BLOCK && std::ferror(in.fp))
+            in.error = true;
+    }
     in.clen = got;
     in.cpos = 0;
     in.nulat = findnul(in.chunk.get(), 0, got);
-    if (got < BLOCK) {
+    if (got < BLOCK)
         in.eof = true;
-        if (std::ferror(in.fp))
-            in.error = true;
-    }
     return got > 0;
 }
 
 // The next unread byte, or -1 at the end of the input.
 int peek(Reader& in)
 {
-    if (in.fp == nullptr)
+    if (in.fp == nullptr && in.fd < 0)
         return in.mpos < in.mem.size() ? static_cast<unsigned char>(in.mem[in.mpos]) : -1;
     return fill(in) ? static_cast<unsigned char>(in.chunk[in.cpos]) : -1;
 }
 
 void skip(Reader& in, std::size_t n)
 {
-    if (in.fp == nullptr)
+    if (in.fp == nullptr && in.fd < 0)
         in.mpos += n;
     else
         in.cpos += n;
@@ -72,10 +92,11 @@ std::size_t take(const char* base, std::size_t pos, std::size_t size, std::size_
 bool rawline(Reader& in, std::string_view& line, std::string& buf)
 {
     bool whole = false;
-    if (in.fp == nullptr) {
+    if (in.fp == nullptr && in.fd < 0) {
         if (in.mpos >= in.mem.size())
             return false;
         std::size_t start = in.mpos;
+        in.at = static_cast<std::int64_t>(start);
         std::size_t n = take(in.mem.data(), start, in.mem.size(), MAXREAD, true, whole);
         in.mpos += n;
         line = in.mem.substr(start, n);
@@ -87,6 +108,7 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
     if (!fill(in))
         return false;
     std::size_t start = in.cpos;
+    in.at = in.base + static_cast<std::int64_t>(start);
     std::size_t n = take(in.chunk.get(), start, in.clen, MAXREAD, in.eof, whole);
     if (whole) {
         in.cpos += n;
@@ -156,7 +178,7 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
 bool rdview(Reader& in, std::string_view& line, std::string& buf)
 {
     if (!in.fresh) {
-        bool mem = in.fp == nullptr;
+        bool mem = in.fp == nullptr && in.fd < 0;
         const char* base = mem ? in.mem.data() : in.chunk.get();
         std::size_t size = mem ? in.mem.size() : in.clen;
         std::size_t& pos = mem ? in.mpos : in.cpos;
@@ -167,6 +189,7 @@ bool rdview(Reader& in, std::string_view& line, std::string& buf)
             std::size_t start = pos;
             std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - (base + start));
             if (n == 0 || base[start + n - 1] != '\r') {
+                in.at = (mem ? 0 : in.base) + static_cast<std::int64_t>(start);
                 pos += n + 1;
                 line = std::string_view(base + start, n + 1);
                 if (in.nulat < start)
@@ -193,10 +216,27 @@ bool rdline(Reader& in, std::string& line)
 void rewind(Reader& in)
 {
     in.mpos = 0;
+    in.base = 0;
+    in.off = 0;
     in.clen = 0;
     in.cpos = 0;
     in.eof = false;
     in.fresh = true;
     if (in.fp != nullptr && std::fseek(in.fp, 0, SEEK_SET) != 0)
         in.error = true;
+}
+
+void readfrom(Reader& in, const Reader& src, std::int64_t off)
+{
+    in = Reader{};
+    in.fresh = false;   // a byte-order mark is only dropped at the start
+    if (src.fp == nullptr && src.fd < 0) {
+        in.mem = src.mem;
+        in.mpos = static_cast<std::size_t>(off);
+        in.nulat = findnul(in.mem.data(), in.mpos, in.mem.size());
+    } else {
+        in.fd = src.fd >= 0 ? src.fd : ::fileno(src.fp);
+        in.off = off;
+        in.base = off;
+    }
 }

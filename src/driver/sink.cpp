@@ -11,14 +11,34 @@ constexpr std::int64_t HANDOVER = std::int64_t{4} << 20;
 }  // namespace
 #endif
 
-Sink term;
+thread_local Sink term;
+
+namespace {
+
+// Writes n bytes at p to the sink's stream.
+void emit(Sink& sink, const char* p, std::size_t n)
+{
+    if (std::fwrite(p, 1, n, sink.fp) != n)
+        sink.error = true;
+    sink.wrote += static_cast<std::int64_t>(n);
+}
+
+}  // namespace
+
+// A text of a block or more goes to the stream as it is, after what is
+// buffered, rather than through the buffer.
+void putlarge(Sink& sink, std::string_view text)
+{
+    drain(sink);
+    emit(sink, text.data(), text.size());
+    drain(sink);   // hands the blocks to the disk as drain does
+}
 
 bool drain(Sink& sink)
 {
-    if (sink.fp != nullptr && !sink.buf.empty()) {
-        if (std::fwrite(sink.buf.data(), 1, sink.buf.size(), sink.fp) != sink.buf.size())
-            sink.error = true;
-        sink.wrote += static_cast<std::int64_t>(sink.buf.size());
+    if (sink.fp != nullptr) {
+        if (!sink.buf.empty())
+            emit(sink, sink.buf.data(), sink.buf.size());
         sink.buf.clear();
 #ifdef __linux__
         // The blocks written so far start on their way to the disk while the

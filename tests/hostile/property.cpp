@@ -429,6 +429,14 @@ TEST(TwoPasses, SecondPassIsTheFirstShiftedAndStaysInThePicture)
         ASSERT_EQ(translate(src, conf, opt, out, transcript), 0) << transcript;
         ASSERT_EQ(ob.picture, out);
         ASSERT_TRUE(ob.clean);
+        // Cut wherever it can be, on three threads, the second pass writes the same.
+        Options cut = opt;
+        cut.threads = 3;
+        cut.piece = 1;
+        std::string cutout, cuttranscript;
+        ASSERT_EQ(translate(src, conf, cut, cutout, cuttranscript), 0);
+        ASSERT_EQ(cutout, out);
+        ASSERT_EQ(cuttranscript, transcript);
 
         EXPECT_EQ(twopass::shifted(ob, 1e-9), "");
         EXPECT_EQ(twopass::inside(ob), "");
