@@ -5,9 +5,38 @@
 
 #include <unistd.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr std::size_t BLOCK = 1 << 16;
+// Bytes after the read ones in the block that the newline search may look
+// at (they are zeroed after every read): it reads 16 bytes at a time.
+constexpr std::size_t PAD = 16;
+
+// Index of the first newline in the n bytes at p, or n.  The bytes up to
+// readable may be looked at.
+inline std::size_t newline(const char* p, std::size_t n, const char* readable)
+{
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i nl = _mm_set1_epi8('\n');
+    for (; i < n && p + i + 16 <= readable; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nl)));
+        if (m != 0) {
+            std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(m));
+            return k < n ? k : n;
+        }
+    }
+    if (i >= n)
+        return n;
+#endif
+    const void* hit = std::memchr(p + i, '\n', n - i);
+    return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+}
 
 // The first NUL byte at or after from in the n bytes at p, or n.
 std::size_t findnul(const char* p, std::size_t from, std::size_t n)
@@ -24,7 +53,7 @@ bool fill(Reader& in)
     if (in.eof)
         return false;
     if (!in.chunk)
-        in.chunk.reset(new char[BLOCK]);   // no bytes written that the read does not fill
+        in.chunk.reset(new char[BLOCK + PAD]);   // no bytes written that the read does not fill
     in.base += static_cast<std::int64_t>(in.clen);
     std::size_t got = 0;
     if (in.fd >= 0) {
@@ -48,6 +77,7 @@ bool fill(Reader& in)
     }
     in.clen = got;
     in.cpos = 0;
+    std::memset(in.chunk.get() + got, 0, PAD);
     in.nulat = findnul(in.chunk.get(), 0, got);
     if (got < BLOCK)
         in.eof = true;
@@ -181,16 +211,14 @@ bool rdview(Reader& in, std::string_view& line, std::string& buf)
         bool mem = in.fp == nullptr && in.fd < 0;
         const char* base = mem ? in.mem.data() : in.chunk.get();
         std::size_t size = mem ? in.mem.size() : in.clen;
-        std::size_t& pos = mem ? in.mpos : in.cpos;
-        std::size_t avail = size - pos;
-        const void* nl = avail == 0 ? nullptr
-                                    : std::memchr(base + pos, '\n', avail < MAXREAD ? avail : MAXREAD);
-        if (nl != nullptr) {
-            std::size_t start = pos;
-            std::size_t n = static_cast<std::size_t>(static_cast<const char*>(nl) - (base + start));
-            if (n == 0 || base[start + n - 1] != '\r') {
+        std::size_t start = mem ? in.mpos : in.cpos;
+        std::size_t avail = size - start;
+        if (avail > 0) {
+            std::size_t lim = avail < MAXREAD ? avail : MAXREAD;
+            std::size_t n = newline(base + start, lim, base + size + (mem ? 0 : PAD));
+            if (n < lim && (n == 0 || base[start + n - 1] != '\r')) {
                 in.at = (mem ? 0 : in.base) + static_cast<std::int64_t>(start);
-                pos += n + 1;
+                (mem ? in.mpos : in.cpos) = start + n + 1;
                 line = std::string_view(base + start, n + 1);
                 if (in.nulat < start)
                     in.nulat = findnul(base, start, size);
