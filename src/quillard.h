@@ -213,13 +213,15 @@ struct Options {
     // The second pass of a large source runs in pieces on several threads
     // (see pass2): threads is how many at most (0: as many as the machine
     // has, at most MAXTHREADS; 1: none but the run's own), piece the bytes
-    // of source a piece holds at least (0: PIECE).
+    // of source a piece holds at least (0: a 32nd of the source, from
+    // MINPIECE to PIECE).
     int threads = 0;
     std::size_t piece = 0;
 };
 
 constexpr int MAXTHREADS = 4;
 constexpr std::size_t PIECE = std::size_t{1} << 17;
+constexpr std::int64_t MINPIECE = 1 << 14;
 
 // Line numbers: a source may have more lines than an int counts.
 using Lineno = std::int64_t;

@@ -1,5 +1,9 @@
 #include "quillard.h"
 
+#include <algorithm>
+
+#include <sys/stat.h>
+
 namespace {
 
 // A 'g' line, which puts the current and the reference point at a label
@@ -22,6 +26,21 @@ bool setslast(std::string_view line)
            (!minus && (ch == 'x' || ch == 'y' || ch == 'g'));
 }
 
+// The bytes of the source a piece of the second pass holds at least: a
+// 32nd of the source, within MINPIECE and PIECE, so that a small source is
+// cut into enough pieces to keep the threads busy to the end, and a large
+// one into pieces that cost little to hand over.
+std::int64_t piecesize(const Reader& src, const Options& opt)
+{
+    if (opt.piece > 0)
+        return static_cast<std::int64_t>(opt.piece);
+    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
+    struct stat sb {};
+    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
+        size = sb.st_size;
+    return std::clamp<std::int64_t>(size / 32, MINPIECE, static_cast<std::int64_t>(PIECE));
+}
+
 }  // namespace
 
 void pass1(Reader& src, State& st, const Options& opt)
@@ -34,7 +53,7 @@ void pass1(Reader& src, State& st, const Options& opt)
     st.dir = 0;
     // The places where the second pass may be cut, at least piece bytes apart.
     bool cutting = nthreads(opt) > 1;
-    std::int64_t piece = static_cast<std::int64_t>(opt.piece > 0 ? opt.piece : PIECE);
+    std::int64_t piece = cutting ? piecesize(src, opt) : 0;
     std::int64_t lastcut = 0;
     Cut cut;
     bool pending = false;   // cut holds the 'g' line before this one
