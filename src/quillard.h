@@ -71,19 +71,32 @@ inline bool lineend(std::string_view line, std::size_t i)
 
 // ------------------------------------------------------------ text output
 
-// Writers that put many short pieces together make room at the end of the
-// text once (grow: at most n more characters), write the pieces there with
-// chars, and cut the text back to what they wrote (done): one growth of the
-// string instead of one for every piece.
-inline char* grow(std::string& s, std::size_t n)
+// Writers that put many short pieces together make room for them once
+// (start: at most n characters), write the pieces there with chars and
+// fmtnum, and append what they wrote to the text in one go (finish).  Room
+// of up to LOCAL characters is the writer's own, on its stack: room made in
+// the string would first be filled with zeros, which costs more than the
+// copy.  More than that is made at the end of the string itself.
+struct Room {
+    static constexpr std::size_t LOCAL = 512;
+    char local[LOCAL];
+    bool instring = false;
+};
+inline char* start(Room& r, std::string& s, std::size_t n)
 {
+    r.instring = n > Room::LOCAL;
+    if (!r.instring)
+        return r.local;
     std::size_t old = s.size();
     s.resize(old + n);
     return s.data() + old;
 }
-inline void done(std::string& s, const char* end)
+inline void finish(Room& r, std::string& s, const char* end)
 {
-    s.resize(static_cast<std::size_t>(end - s.data()));
+    if (r.instring)
+        s.resize(static_cast<std::size_t>(end - s.data()));
+    else
+        s.append(r.local, static_cast<std::size_t>(end - r.local));
 }
 inline char* chars(char* p, std::string_view text)
 {
@@ -100,13 +113,36 @@ inline char* chars(char* p, char ch)
 // more are written in full, at most 309 digits and a sign for a double.
 constexpr std::size_t MAXNUM = 320;
 
+// The room a number's text takes at most: below 10^7 in magnitude, a sign,
+// seven digits, the point and five decimals fit in FASTNUM; anything else
+// (larger, infinite, not a number) in MAXNUM.  Writers that format numbers
+// straight into their text make this much room for each.
+constexpr std::size_t FASTNUM = 16;
+inline std::size_t numroom(double x)
+{
+    return x > -1e7 && x < 1e7 ? FASTNUM : MAXNUM;
+}
+
 // Unit vector of a direction.
 inline double unitx(int dir) { return dir == 0 ? 1.0 : dir == 2 ? -1.0 : 0.0; }
 inline double unity(int dir) { return dir == 1 ? 1.0 : dir == 3 ? -1.0 : 0.0; }
 
 // Slope pair of a direction, as written in "\line(sx,sy)".
-inline const char* slopex(int dir) { return dir == 0 ? "1" : dir == 2 ? "-1" : "0"; }
-inline const char* slopey(int dir) { return dir == 1 ? "1" : dir == 3 ? "-1" : "0"; }
+inline int slopex(int dir) { return dir == 0 ? 1 : dir == 2 ? -1 : 0; }
+inline int slopey(int dir) { return dir == 1 ? 1 : dir == 3 ? -1 : 0; }
+
+// Writes the slope pair "sx,sy" at p, each from -9 to 9.
+inline char* slopes(char* p, int sx, int sy)
+{
+    if (sx < 0)
+        *p++ = '-';
+    *p++ = static_cast<char>('0' + (sx < 0 ? -sx : sx));
+    *p++ = ',';
+    if (sy < 0)
+        *p++ = '-';
+    *p++ = static_cast<char>('0' + (sy < 0 ? -sy : sy));
+    return p;
+}
 
 // Direction of a line command letter (0 right, 1 up, 2 left, 3 down), or -1.
 inline int linedir(char ch)
@@ -586,18 +622,21 @@ void minmax(double xmax, double ymax, double xmin, double ymin, Extents& ext);
 void stfile(const Extents& ext, double t, double b, double l, double r, std::string& outbuf);
 double value(double x);
 void fmtnum(double x, std::string& out);   // appends x in the output number format
-char* fmtnum(double x, char* p);           // writes it at p (room for MAXNUM), returns its end
+char* fmtnum(double x, char* p);           // writes it at p (room for numroom(x)), returns its end
 void fmtslow(double x, std::string& out);  // the same, through "%.12g"
 std::string numtext(double x);             // x in the output number format
 
-// The text of a number in the output format, made on the stack, for the
-// writers that take texts.
-struct Num {
-    char text[MAXNUM];
-    std::size_t size;
-    explicit Num(double x) : size(static_cast<std::size_t>(fmtnum(x, text) - text)) {}
-    operator std::string_view() const { return {text, size}; }
-};
+// Writes "\put(x,y){" at p, the start of every picture object, in room of
+// numroom(x) + numroom(y) + PUTROOM.
+constexpr std::size_t PUTROOM = 8;
+inline char* putxy(char* p, double x, double y)
+{
+    p = chars(p, "\\put(");
+    p = fmtnum(x, p);
+    *p++ = ',';
+    p = fmtnum(y, p);
+    return chars(p, "){");
+}
 
 // -------------------------------------------------------------- commands
 
@@ -609,6 +648,14 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
            int minus, int& errcode);
 void subline(int arrow, std::string_view x, std::string_view y, std::string_view sx,
              std::string_view sy, std::string_view length, std::string& outbuf);
+// The same from the numbers, the slopes from -9 to 9, and the length as its
+// text or as a number.
+void subline(int arrow, double x, double y, int sx, int sy, std::string_view length,
+             std::string& outbuf);
+void subline(int arrow, double x, double y, int sx, int sy, double length, std::string& outbuf);
+// The slope along an axis from a to b: 1, or -1 when b lies below a (a zero
+// difference counts as positive).
+inline int towards(double a, double b) { return b - a < 0 ? -1 : 1; }
 void linep(double a, double b, std::string& sx, std::string& sy, std::string& length);
 void linev(double a, double b, std::string& sx, std::string& sy, std::string& length);
 void dashed(double tx, double ty, int dir, double length, int arrow, int minus, double e,
@@ -632,9 +679,8 @@ void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents&
 void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed, int dir,
          Points& pt, double c, double d, const Lengths& len, int minus, int boxopt,
          int& errcode);
-void dbox(int dashed, std::string_view dash, std::string_view x, std::string_view y,
-          std::string_view width, std::string_view height, std::string_view contents,
-          std::string& outbuf, int boxopt);
+void dbox(int dashed, double dash, double x, double y, std::string_view width,
+          std::string_view height, std::string_view contents, std::string& outbuf, int boxopt);
 void comment(std::size_t& pos, std::string_view line, std::string_view& contents, int& errcode);
 
 // Circles, knots, annotations, samplers, marks.

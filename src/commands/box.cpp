@@ -24,7 +24,7 @@ void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed
     case 2: pt.refx = cx; pt.refy = (left ? cy - hh : cy + hh) - c; break;
     default: pt.refx = (left ? cx + hw : cx - hw) + c; pt.refy = cy; break;
     }
-    dbox(dashed, Num(d), Num(bg.x), Num(bg.y), bg.width, bg.height, bg.contents,
+    dbox(dashed, d, bg.x, bg.y, bg.width, bg.height, bg.contents,
          outbuf, boxopt);
     if (bg.w < 0 || bg.h < 0)
         errcode = 2;

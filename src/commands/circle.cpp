@@ -4,14 +4,10 @@
 // otherwise, with its centre and diameter.
 void circle(int kind, double x, double y, double dia, std::string& outbuf)
 {
-    Num nx(x), ny(y), nd(dia);
-    char* p = grow(outbuf, nx.size + ny.size + nd.size + 32);
-    p = chars(p, "\\put(");
-    p = chars(p, nx);
-    p = chars(p, ',');
-    p = chars(p, ny);
-    p = chars(p, kind == 1 ? "){\\circle{" : "){\\circle*{");
-    p = chars(p, nd);
-    p = chars(p, "}}\n");
-    done(outbuf, p);
+    Room room;
+    char* p = start(room, outbuf, numroom(x) + numroom(y) + numroom(dia) + PUTROOM + 16);
+    p = putxy(p, x, y);
+    p = kind == 1 ? chars(p, "\\circle{") : chars(p, "\\circle*{");
+    p = fmtnum(dia, p);
+    finish(room, outbuf, chars(p, "}}\n"));
 }

@@ -1,5 +1,6 @@
 #include "quillard.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -24,47 +25,46 @@ void dashed(double tx, double ty, int dir, double length, int arrow, int minus, 
         r = room - n * step;
     }
     double ux = unitx(dir), uy = unity(dir);
-    const char* sx = slopex(dir);
-    const char* sy = slopey(dir);
+    int sx = slopex(dir), sy = slopey(dir);
 
-    subline(0, Num(tx), Num(ty), sx, sy, Num(r * 0.5), outbuf);
+    subline(0, tx, ty, sx, sy, r * 0.5, outbuf);
     if (!minus)
         outbuf.pop_back();
 
     double t1x = tx + ux * (r * 0.5), t1y = ty + uy * (r * 0.5);
-    Num n1x(t1x), n1y(t1y), nstep(step), ni(i);
-    std::string count;
-    itoa(n, count, 10);
-    char* p = grow(outbuf, n1x.size + n1y.size + nstep.size + ni.size + count.size() + 64);
+    char count[12];
+    std::string_view ntext(count, static_cast<std::size_t>(
+                                      std::to_chars(count, count + sizeof count, n).ptr - count));
+    Room out;
+    char* p = start(out, outbuf, numroom(t1x) + numroom(t1y) + numroom(step) + numroom(i) +
+                                      ntext.size() + 48);
     p = chars(p, " \\multiput(");
-    p = chars(p, n1x);
+    p = fmtnum(t1x, p);
     p = chars(p, ',');
-    p = chars(p, n1y);
+    p = fmtnum(t1y, p);
     p = chars(p, ")(");
     // Left and down carry a minus sign in front of the formatted step, even
     // where the step rounds to 0.
     if (dir == 0 || dir == 2) {
         if (dir == 2)
             p = chars(p, '-');
-        p = chars(p, nstep);
+        p = fmtnum(step, p);
         p = chars(p, ",0");
     } else {
         p = chars(p, "0,");
         if (dir == 3)
             p = chars(p, '-');
-        p = chars(p, nstep);
+        p = fmtnum(step, p);
     }
     p = chars(p, "){");
-    p = chars(p, count);
+    p = chars(p, ntext);
     p = chars(p, "}{\\line(");
-    p = chars(p, sx);
-    p = chars(p, ',');
-    p = chars(p, sy);
+    p = slopes(p, sx, sy);
     p = chars(p, "){");
-    p = chars(p, ni);
+    p = fmtnum(i, p);
     p = chars(p, "}} ");
-    done(outbuf, p);
+    finish(out, outbuf, p);
 
     double t2x = t1x + ux * (n * step), t2y = t1y + uy * (n * step);
-    subline(arrow, Num(t2x), Num(t2y), sx, sy, Num((i + g) + r * 0.5), outbuf);
+    subline(arrow, t2x, t2y, sx, sy, (i + g) + r * 0.5, outbuf);
 }

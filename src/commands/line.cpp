@@ -1,5 +1,7 @@
 #include "quillard.h"
 
+#include <cmath>
+
 // Second pass of the line commands: works out the segment with its stops at
 // circle nodes, checks its direction, moves the current point, sets the
 // reference point beside the segment and writes it, solid or dashed.
@@ -19,8 +21,9 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
     double nx = x0, ny = y0;   // near end
     double fx, fy;             // far end
     double length = 0;
-    std::string lentext, psx, psy;   // psx, psy: the slopes towards a label
-    std::string_view sx = slopex(dir), sy = slopey(dir);
+    std::string lentext;   // the operand as written, unless numlen
+    bool numlen = false;   // the length is written from its number instead
+    int sx = slopex(dir), sy = slopey(dir);
 
     if (numstart(at(line, skipbl(line, i + 1)))) {
         int comma = 0;
@@ -53,8 +56,7 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
                 pt.cury = y0;
                 return;
             }
-            if (!dash)
-                lentext = Num(length);
+            numlen = true;
         } else if (length < 0) {
             errcode = 2;   // written all the same, and the point has moved
         }
@@ -85,13 +87,13 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         double t = minus ? (across ? fx : fy) : (across ? nx : ny);
         double h = minus ? (across ? nx : ny) : (across ? fx : fy);
         if (!dash) {
-            if (across)
-                linep(t, h, psx, psy, lentext);
-            else
-                linev(t, h, psx, psy, lentext);
-            sx = psx;
-            sy = psy;
-            if ((across ? sx : sy) != (dir < 2 ? "1" : "-1"))
+            // The slope towards the label, as linep and linev give it.
+            int s = towards(t, h);
+            sx = across ? s : 0;
+            sy = across ? 0 : s;
+            length = std::fabs(h - t);
+            numlen = true;
+            if (s != (dir < 2 ? 1 : -1))
                 errcode = 6;   // the label lies behind: written with its own slope
         } else {
             length = dir < 2 ? h - t : t - h;
@@ -110,8 +112,10 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
     double tx = minus ? fx : nx, ty = minus ? fy : ny;
     if (dash)
         dashed(tx, ty, dir, length, cap, minus, par.e, par.i, par.o, outbuf);
+    else if (numlen)
+        subline(cap, tx, ty, sx, sy, length, outbuf);
     else
-        subline(cap, Num(tx), Num(ty), sx, sy, lentext, outbuf);
+        subline(cap, tx, ty, sx, sy, std::string_view(lentext), outbuf);
 }
 
 // Writes n in the given base into s and returns s; a negative base leaves s

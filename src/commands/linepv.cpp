@@ -6,10 +6,7 @@
 // A zero difference counts as positive.
 void linep(double a, double b, std::string& sx, std::string& sy, std::string& length)
 {
-    sx.clear();
-    if (b - a < 0)
-        sx += '-';
-    sx += '1';
+    sx = towards(a, b) < 0 ? "-1" : "1";
     sy = "0";
     length.clear();
     fmtnum(std::fabs(b - a), length);
@@ -19,10 +16,7 @@ void linep(double a, double b, std::string& sx, std::string& sy, std::string& le
 void linev(double a, double b, std::string& sx, std::string& sy, std::string& length)
 {
     sx = "0";
-    sy.clear();
-    if (b - a < 0)
-        sy += '-';
-    sy += '1';
+    sy = towards(a, b) < 0 ? "-1" : "1";
     length.clear();
     fmtnum(std::fabs(b - a), length);
 }

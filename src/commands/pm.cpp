@@ -10,13 +10,12 @@ void pm(int sign, std::size_t pos, std::string_view line, std::string& outbuf, i
         return;
     }
     double ux = unitx(dir), uy = unity(dir);
-    Num nx(x - p * ux - v * uy), ny(y - p * uy + v * ux);
-    char* at = grow(outbuf, nx.size + ny.size + 48);
-    at = chars(at, "\\put(");
-    at = chars(at, nx);
-    at = chars(at, ',');
-    at = chars(at, ny);
-    at = chars(at, sign ? "){\\makebox(0,0){$ \\scriptstyle - $}}\n"
-                        : "){\\makebox(0,0){$ \\scriptstyle + $}}\n");
-    done(outbuf, at);
+    double x1 = x - p * ux - v * uy, y1 = y - p * uy + v * ux;
+    Room room;
+    char* at = start(room, outbuf, numroom(x1) + numroom(y1) + PUTROOM + 40);
+    at = putxy(at, x1, y1);
+    at = chars(at, "\\makebox(0,0){$ \\scriptstyle ");
+    at = chars(at, sign ? '-' : '+');
+    at = chars(at, " $}}\n");
+    finish(room, outbuf, at);
 }

@@ -29,28 +29,29 @@ void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir
         pt.refy = (y0 + pt.cury) / 2;
 
     if (!sopt) {
-        static const char* const slope[4][2] = {{"2", "1"}, {"-1", "2"}, {"-2", "1"}, {"-1", "-2"}};
-        subline(0, Num(sx), Num(sy), slope[dir][0], slope[dir][1],
-                Num(dir == 0 || dir == 2 ? e : e / 2), outbuf);
+        static const int slope[4][2] = {{2, 1}, {-1, 2}, {-2, 1}, {-1, -2}};
+        subline(0, sx, sy, slope[dir][0], slope[dir][1], dir == 0 || dir == 2 ? e : e / 2,
+                outbuf);
     } else {
         double along = e / 100, across = e / 200;
         double stepx = dir == 0 ? along : dir == 2 ? -along : -across;
         double stepy = dir == 1 ? along : dir == 3 ? -along : across;
-        outbuf += "\\multiput(";
-        fmtnum(sx, outbuf);
-        outbuf += ',';
-        fmtnum(sy, outbuf);
-        outbuf += ")(";
-        fmtnum(stepx, outbuf);
-        outbuf += ',';
-        fmtnum(stepy, outbuf);
-        outbuf += "){100}{\\line(";
-        outbuf += slopex(dir);
-        outbuf += ',';
-        outbuf += slopey(dir);
-        outbuf += "){";
-        fmtnum(along, outbuf);
-        outbuf += "}}\n";
+        Room room;
+        char* p = start(room, outbuf, numroom(sx) + numroom(sy) + numroom(stepx) + numroom(stepy) +
+                                          numroom(along) + 48);
+        p = chars(p, "\\multiput(");
+        p = fmtnum(sx, p);
+        p = chars(p, ',');
+        p = fmtnum(sy, p);
+        p = chars(p, ")(");
+        p = fmtnum(stepx, p);
+        p = chars(p, ',');
+        p = fmtnum(stepy, p);
+        p = chars(p, "){100}{\\line(");
+        p = slopes(p, slopex(dir), slopey(dir));
+        p = chars(p, "){");
+        p = fmtnum(along, p);
+        finish(room, outbuf, chars(p, "}}\n"));
     }
     if (e <= 0)
         errcode = 2;

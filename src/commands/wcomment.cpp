@@ -8,17 +8,14 @@ void wcomment(std::size_t pos, std::string_view line, std::string& outbuf, doubl
     std::string_view text;
     if (!quoted(pos, line, text, errcode))
         return;
-    static const char* const anchor[2][4] = {{"b", "r", "t", "l"}, {"t", "l", "b", "r"}};
-    Num x(refx), y(refy);
-    char* p = grow(outbuf, x.size + y.size + text.size() + 32);
-    p = chars(p, "\\put(");
-    p = chars(p, x);
-    p = chars(p, ',');
-    p = chars(p, y);
-    p = chars(p, "){\\makebox(0,0)[");
+    static const char anchor[2][4] = {{'b', 'r', 't', 'l'}, {'t', 'l', 'b', 'r'}};
+    Room room;
+    char* p = start(room, outbuf, numroom(refx) + numroom(refy) + text.size() + PUTROOM + 24);
+    p = putxy(p, refx, refy);
+    p = chars(p, "\\makebox(0,0)[");
     p = chars(p, anchor[c < 0 ? 1 : 0][dir & 3]);
     p = chars(p, "]{");
     p = chars(p, text);
     p = chars(p, "}}\n");
-    done(outbuf, p);
+    finish(room, outbuf, p);
 }

@@ -10,29 +10,39 @@ constexpr char PAIRS[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the digits of n backwards, ending before p.
-void digits(std::uint32_t n, char* p)
+// The two digits of n below 100.
+inline char* pair(char* p, std::uint32_t n)
 {
-    while (n >= 100) {
-        const char* d = PAIRS + 2 * (n % 100);
-        n /= 100;
-        *--p = d[1];
-        *--p = d[0];
-    }
-    if (n >= 10) {
-        *--p = PAIRS[2 * n + 1];
-        *--p = PAIRS[2 * n];
-    } else {
-        *--p = static_cast<char>('0' + n);
-    }
+    std::memcpy(p, PAIRS + 2 * n, 2);
+    return p + 2;
 }
 
-// The number of digits of n, below 10^7.
-int width(std::uint32_t n)
+// The digits of n below 100, without a leading zero.
+inline char* upto2(char* p, std::uint32_t n)
 {
-    if (n < 1000)
-        return n < 10 ? 1 : n < 100 ? 2 : 3;
-    return n < 10000 ? 4 : n < 100000 ? 5 : n < 1000000 ? 6 : 7;
+    if (n < 10) {
+        *p = static_cast<char>('0' + n);
+        return p + 1;
+    }
+    return pair(p, n);
+}
+
+// The digits of n from 100 up to 10^7.
+char* upto7(char* p, std::uint32_t n)
+{
+    if (n < 10000)
+        return pair(upto2(p, n / 100), n % 100);
+    std::uint32_t hi = n / 10000, lo = n % 10000;   // hi: 1 to 999
+    p = hi < 100 ? upto2(p, hi) : pair(upto2(p, hi / 100), hi % 100);
+    return pair(pair(p, lo / 100), lo % 100);
+}
+
+// The values fmtnum does not write itself, by the definition.
+[[gnu::noinline]] char* slowat(double x, char* at)
+{
+    std::string text;
+    fmtslow(x, text);
+    return chars(at, text);
 }
 
 }  // namespace
@@ -45,39 +55,38 @@ int width(std::uint32_t n)
 // of at most 12 digits, and those digits, with the point five from the right,
 // are exactly what twelve significant digits show of it.  They are written
 // here from the count itself; larger values take the definition (fmtslow).
+// The five decimals are written as far as their last digit that is not 0:
+// two of them when the last three are 0, the common case of the values a
+// picture is drawn with.
 char* fmtnum(double x, char* at)
 {
     double y = (x >= 0 ? x + 0.000005 : x - 0.000005) * 100000;
-    if (!(std::fabs(y) < 1e12)) {
-        std::string text;
-        fmtslow(x, text);
-        return chars(at, text);
-    }
+    if (!(std::fabs(y) < 1e12))
+        return slowat(x, at);
     auto n = static_cast<std::int64_t>(y);
-    bool neg = n < 0;
-    auto m = static_cast<std::uint64_t>(neg ? -n : n);
-    auto whole = static_cast<std::uint32_t>(m / 100000);
-    auto frac = static_cast<std::uint32_t>(m % 100000);
     char* p = at;
-    if (neg)
+    if (n < 0) {
         *p++ = '-';
-    p += width(whole);
-    digits(whole, p);
+        n = -n;
+    }
+    auto m = static_cast<std::uint64_t>(n);
+    auto whole = static_cast<std::uint32_t>(m / 100000);
+    auto frac = static_cast<std::uint32_t>(m - std::uint64_t{whole} * 100000);
+    p = whole < 100 ? upto2(p, whole) : upto7(p, whole);
     if (frac == 0)
         return p;
-    // Five fraction digits, then the trailing zeros dropped (frac is not 0).
     *p++ = '.';
-    const char* hi = PAIRS + 2 * (frac / 1000);
-    const char* mid = PAIRS + 2 * (frac / 10 % 100);
-    p[0] = hi[0];
-    p[1] = hi[1];
-    p[2] = mid[0];
-    p[3] = mid[1];
-    p[4] = static_cast<char>('0' + frac % 10);
-    int keep = 5;
-    while (p[keep - 1] == '0')
-        --keep;
-    return p + keep;
+    std::uint32_t hi = frac / 1000, lo = frac % 1000;   // decimals 1-2 and 3-5
+    p = pair(p, hi);
+    if (lo == 0)
+        return p[-1] == '0' ? p - 1 : p;   // hi is not 0
+    std::uint32_t mid = lo / 10, last = lo % 10;
+    p = pair(p, mid);
+    if (last != 0) {
+        *p = static_cast<char>('0' + last);
+        return p + 1;
+    }
+    return p[-1] == '0' ? p - 1 : p;   // decimal 3 is not 0 then
 }
 
 void fmtnum(double x, std::string& out)

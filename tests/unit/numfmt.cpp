@@ -197,3 +197,29 @@ TEST(NumberFormat, FastDigitsEqualTheDefinitionOverTheWholeRange)
                      -4.9e-324, 2.2250738585072014e-308})
         same(x);
 }
+
+// Every five-decimal fraction (each way its trailing zeros can fall) after
+// integer parts of every width the digit writing has, either sign, and the
+// rounding edge beside each: the same text as the definition, and never
+// longer than the room the writers make for it.
+TEST(NumberFormat, EveryFractionAfterEveryWidthOfIntegerPart)
+{
+    for (double whole : {0.0, 7.0, 10.0, 99.0, 100.0, 999.0, 1000.0, 9999.0, 10000.0, 99999.0,
+                         100000.0, 999999.0, 1000000.0, 9999999.0}) {
+        int stride = whole == 0 || whole == 99 || whole == 9999999 ? 1 : 7;
+        for (int f = 0; f < 100000; f += stride) {
+            for (double x : {whole + f * 0.00001, -(whole + f * 0.00001),
+                             whole + (f + 0.5) * 0.00001}) {
+                same(x);
+                char text[MAXNUM];
+                ASSERT_LE(static_cast<std::size_t>(fmtnum(x, text) - text), numroom(x)) << x;
+            }
+            if (HasFatalFailure())
+                return;
+        }
+    }
+    for (double x : {1e7, -1e7, 1e300, double{INFINITY}, -double{INFINITY}, double{NAN}}) {
+        char text[MAXNUM];
+        ASSERT_LE(static_cast<std::size_t>(fmtnum(x, text) - text), numroom(x)) << x;
+    }
+}

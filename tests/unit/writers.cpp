@@ -100,3 +100,20 @@ TEST(Dashed, NoPositiveStepStillEndsAtTheHead)
     dashed(0, 0, 0, 1e30, 0, 0, 0.14, 0.1, 0.1, out);   // more dashes than an int counts
     EXPECT_NE(out.find("){0}{"), std::string::npos);
 }
+
+// A line longer than a writer's own room is made in the string itself, and
+// reads the same as a short one; numbers of 10^7 and more take more room.
+TEST(Writers, LongLinesAndLargeNumbersAreWrittenWhole)
+{
+    std::string out = "kept ";
+    std::string text(Room::LOCAL + 100, 'x');
+    dbox(0, 0.1, 1.5, -2, "3", "4", text, out, 0);
+    EXPECT_EQ(out, "kept \\put(1.5,-2){\\framebox(3,4){" + text + "}}\n");
+    out.clear();
+    subline(1, 1e300, -2.5e15, -1, 0, 12345678.5, out);
+    EXPECT_EQ(out, "\\put(1" + std::string(300, '0') +
+                       ",-2500000000000000){\\vector(-1,0){12345678.5}}\n");
+    out.clear();
+    subline(0, 0.25, 3, 0, -1, std::string_view("$len"), out);
+    EXPECT_EQ(out, "\\put(0.25,3){\\line(0,-1){$len}}\n");
+}
