@@ -578,6 +578,13 @@ void srpara(std::size_t pos, std::string_view line, std::string& buf, const Leng
             int& errcode);
 void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
            int& errcode, char term, const Lengths& len);
+// srlen and the value of the operand's text as tonum gives it; 0 when the
+// scan met an error.
+double srlval(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
+              int& errcode, char term, const Lengths& len);
+// srlen by its general, character-by-character path alone.
+void srlslow(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
+             int& errcode, char term, const Lengths& len);
 void param(std::size_t pos, std::string_view line, Params& par, const Lengths& len,
            int check, int minus, int& errcode);
 void subparam(std::size_t pos, std::string_view line, std::string& buf, const Lengths& len,

@@ -13,16 +13,15 @@ bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Len
         return false;
     }
     int comma = 0;
-    srlen(i, line, bg.width, comma, errcode, ',', len);
+    double w = srlval(i, line, bg.width, comma, errcode, ',', len);
     if (errcode != 0)
         return false;
-    srlen(i, line, bg.height, comma, errcode, ',', len);
+    double h = srlval(i, line, bg.height, comma, errcode, ',', len);
     if (errcode != 0)
         return false;
     comment(i, line, bg.contents, errcode);
     if (errcode != 0)
         return false;
-    double w = tonum(bg.width), h = tonum(bg.height);
     bg.w = w;
     bg.h = h;
     // The box lies forward from the current point, or backward under '-'.

@@ -14,8 +14,7 @@ int moveop(std::size_t pos, std::string_view line, const Labels& lab, const Leng
     if (numstart(at(line, skipbl(line, i + 1)))) {
         std::string buf;
         int comma = 0;
-        srlen(i, line, buf, comma, errcode, ')', len);
-        d = errcode == 0 ? tonum(buf) : 0;
+        d = srlval(i, line, buf, comma, errcode, ')', len);
         return 1;
     }
     golab(pos, line, lab, slot, errcode);

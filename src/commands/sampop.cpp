@@ -14,7 +14,7 @@ bool sampop(std::size_t pos, std::string_view line, double s, const Lengths& len
     std::size_t open = i;
     std::string buf;
     int comma = 0;
-    srlen(i, line, buf, comma, errcode, ')', len);
+    double v = srlval(i, line, buf, comma, errcode, ')', len);
     // Only parentheses with nothing but blanks between them, and the line in
     // order after them, take the default.
     if (comma == -1 && errcode == 1 && at(line, skipbl(line, open + 1)) == ')') {
@@ -24,6 +24,6 @@ bool sampop(std::size_t pos, std::string_view line, double s, const Lengths& len
     }
     if (errcode != 0)
         return false;
-    gap = tonum(buf);
+    gap = v;
     return true;
 }

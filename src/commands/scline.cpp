@@ -15,10 +15,9 @@ void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, 
     if (numstart(at(line, skipbl(line, i + 1)))) {
         std::string buf;
         int comma = 0;
-        srlen(i, line, buf, comma, errcode, ')', len);
+        double length = srlval(i, line, buf, comma, errcode, ')', len);
         if (errcode != 0)
             return;
-        double length = tonum(buf);
         int way = minus ? (dir + 2) % 4 : dir;
         double x0 = pt.curx, y0 = pt.cury;
         switch (way) {
