@@ -33,6 +33,8 @@ inline std::size_t newline(const char* p, std::size_t n, const char* readable)
     }
     if (i >= n)
         return n;
+#else
+    (void)readable;   // the byte-wise search needs no room after the bytes
 #endif
     const void* hit = std::memchr(p + i, '\n', n - i);
     return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - p);
