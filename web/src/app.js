@@ -273,11 +273,16 @@ function refreshAids() {
 
 let hovered = null;
 let hoverFrame = 0;
+let hoverAt = null;
+// At most one look-up a frame, at where the mouse was last: a move that
+// comes while a frame is pending only changes that place, so the tip never
+// stays on an element the mouse has already left.
 function hover(e) {
+  hoverAt = { clientX: e.clientX, clientY: e.clientY };
   if (hoverFrame) return;
-  const { clientX, clientY } = e;
   hoverFrame = requestAnimationFrame(() => {
     hoverFrame = 0;
+    const { clientX, clientY } = hoverAt;
     const i = view.itemAt(clientX, clientY);
     const tip = $('tip');
     if (hovered) hovered.classList.remove('qld-hover');

@@ -79,7 +79,12 @@ await withBrowser(puppeteer, async (browser) => {
     total++;
     const x = (e.ends[0][0] + e.ends[1][0]) / 2, y = (e.ends[0][1] + e.ends[1][1]) / 2;
     await page.mouse.move(x, y);
-    await page.waitForFunction(() => !document.getElementById('tip').hidden, { timeout: 2000 }).catch(() => {});
+    // The tip follows the mouse a frame later: until then it may still show
+    // the element hovered before.
+    await page.waitForFunction((n) => {
+      const t = document.getElementById('tip');
+      return !t.hidden && t.textContent.startsWith(`line ${n}:`);
+    }, { timeout: 2000 }, e.line).catch(() => {});
     const tip = await page.$eval('#tip', (t) => (t.hidden ? '' : t.textContent));
     const m = /^line (\d+): (.*)\n\w+ from \(([-\d.]+),([-\d.]+)\)/.exec(tip);
     if (!m || m[1] !== e.line || m[2] !== lines[Number(e.line) - 1].trim() || !tex.includes(`\\put(${m[3]},${m[4]})`)) {
