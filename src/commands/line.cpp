@@ -27,10 +27,9 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
 
     if (numstart(at(line, skipbl(line, i + 1)))) {
         int comma = 0;
-        srlen(i, line, lentext, comma, errcode, ')', len);
+        length = srlval(i, line, lentext, comma, errcode, ')', len);
         if (errcode != 0)
             return;
-        length = tonum(lentext);
         pt.curx = x0 + sgn * length * ux;
         pt.cury = y0 + sgn * length * uy;
         fx = pt.curx;
