@@ -6,38 +6,33 @@
 
 namespace {
 
-// A 'g' line, which puts the current and the reference point at a label
-// whatever they were.
-bool jumps(std::string_view line)
-{
-    int minus = 0;
-    std::size_t i = cmdpos(line, minus);
-    return !minus && at(line, i) == 'g';
-}
-
 // A line whose command sets the last point to the current point before it
 // reads anything else of the points: the line commands, the boxes, the
 // sampler, and the moves and jumps without a '-'.
-bool setslast(std::string_view line)
+bool setslast(char ch, int minus)
 {
-    int minus = 0;
-    char ch = at(line, cmdpos(line, minus));
     return linedir(ch) >= 0 || ch == 'b' || ch == 'B' || ch == 's' ||
            (!minus && (ch == 'x' || ch == 'y' || ch == 'g'));
+}
+
+// The size of the source in bytes.
+std::int64_t srcsize(const Reader& src)
+{
+    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
+    struct stat sb {};
+    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
+        size = sb.st_size;
+    return size;
 }
 
 // The bytes of the source a piece of the second pass holds at least: a
 // 32nd of the source, within MINPIECE and PIECE, so that a small source is
 // cut into enough pieces to keep the threads busy to the end, and a large
 // one into pieces that cost little to hand over.
-std::int64_t piecesize(const Reader& src, const Options& opt)
+std::int64_t piecesize(std::int64_t size, const Options& opt)
 {
     if (opt.piece > 0)
         return static_cast<std::int64_t>(opt.piece);
-    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
-    struct stat sb {};
-    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
-        size = sb.st_size;
     return std::clamp<std::int64_t>(size / 32, MINPIECE, static_cast<std::int64_t>(PIECE));
 }
 
@@ -53,7 +48,8 @@ void pass1(Reader& src, State& st, const Options& opt)
     st.dir = 0;
     // The places where the second pass may be cut, at least piece bytes apart.
     bool cutting = nthreads(opt) > 1;
-    std::int64_t piece = cutting ? piecesize(src, opt) : 0;
+    std::int64_t size = cutting ? srcsize(src) : 0;
+    std::int64_t piece = cutting ? piecesize(size, opt) : 0;
     std::int64_t lastcut = 0;
     Cut cut;
     bool pending = false;   // cut holds the 'g' line before this one
@@ -61,14 +57,44 @@ void pass1(Reader& src, State& st, const Options& opt)
     // only six of them.
     Params later = st.par;
     st.cuts.clear();
+    Sink& tm = term;   // this thread's, looked up once
     if (!quiet)
-        put(term, "Checking Quillard source file:  ");
-    while (rdview(src, line, buf)) {
+        put(tm, "Checking Quillard source file:  ");
+    // Where the second pass is cut, another thread reads the lines of a
+    // large source ahead, a block of them at a time (of any source where
+    // the pieces' size is set, as the tests set it).
+    bool large = size >= AHEADMIN || opt.piece > 0;
+    Ahead* ahead = cutting && large ? ahopen(src) : nullptr;
+    Ahblock block;
+    std::size_t next = 0;
+    const Ahline* al = nullptr;
+    bool readerr = false;
+    for (;;) {
+        int minus = 0;
+        std::size_t cpos = 0;
+        if (ahead != nullptr) {
+            if (next == block.n) {
+                if (!ahnext(*ahead, block, readerr))
+                    break;
+                next = 0;
+            }
+            al = &block.lines[next++];
+            line = std::string_view(block.text + al->off, al->size);
+            src.at = al->at;
+            src.nul = al->nul;
+            minus = al->minus;
+            cpos = al->cpos;
+        } else if (rdview(src, line, buf)) {
+            cpos = cmdpos(line, minus);
+        } else {
+            break;
+        }
+        char ch = at(line, cpos);
         ++lineno;
         errcode = 0;
-        std::size_t mark = term.buf.size();
+        std::size_t mark = tm.buf.size();
         bool whole = line.size() < MAXREAD && !src.nul;
-        if (pending && whole && setslast(line)) {
+        if (pending && whole && setslast(ch, minus)) {
             if (st.cuts.size() == MAXCUTS) {
                 // Too many: every other one goes, the pieces grow twice as long.
                 for (std::size_t k = 1; 2 * k < MAXCUTS; ++k)
@@ -80,7 +106,9 @@ void pass1(Reader& src, State& st, const Options& opt)
             st.cuts.push_back(std::move(cut));
         }
         pending = false;
-        if (cutting && whole && src.at - lastcut >= piece && jumps(line)) {
+        // A 'g' line, which puts the current and the reference point at a
+        // label whatever they were.
+        if (cutting && whole && !minus && ch == 'g' && src.at - lastcut >= piece) {
             cut.line = lineno;
             cut.off = src.at;
             cut.dir = st.dir;
@@ -92,18 +120,14 @@ void pass1(Reader& src, State& st, const Options& opt)
             errcode = 11;
         else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
-        else
+        else if (al == nullptr || !scahead(*al, line, st, errcode))
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
-        if (cutting && whole && errcode == 0) {
+        if (cutting && whole && errcode == 0 && ch == '\\') {
             // A parameter line as the second pass takes it.  After an error
             // the second pass may take it otherwise: the guesses after it may
             // then be wrong, which the second pass finds.
-            int minus = 0;
-            std::size_t i = cmdpos(line, minus);
-            if (at(line, i) == '\\') {
-                int ignored = 0;
-                param(i, line, later, st.len, 1, minus, ignored);
-            }
+            int ignored = 0;
+            param(cpos, line, later, st.len, 1, minus, ignored);
         }
         if (errcode != 0) {
             pending = false;
@@ -118,7 +142,11 @@ void pass1(Reader& src, State& st, const Options& opt)
                                              ": warning: " + w + "\n");
         }
         if (!opt.nopt && !quiet)
-            progress(term, lineno);
+            progress(tm, lineno);
+    }
+    if (ahead != nullptr) {
+        ahclose(ahead);
+        src.error = src.error || readerr;
     }
     if (quiet)
         return;

@@ -34,12 +34,13 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
     Lineno lineno = span.from;
     int errcode = 0;
     bool quiet = st.diag.quiet;
+    Sink& tm = term;   // this thread's, looked up once
     while ((span.to < 0 || lineno < span.to) && rdview(src, line, buf)) {
         ++lineno;
         int drawn = 0;
         errcode = 0;
         bool dispatched = false;
-        std::size_t mark = term.buf.size();
+        std::size_t mark = tm.buf.size();
         if (line.size() >= MAXREAD) {
             errcode = 11;
         } else if (src.nul) {
@@ -74,7 +75,7 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
         if (opt.ends)
             opt.ends->push_back(out.buf.size());
         if (!opt.nopt && !quiet)
-            progress(term, lineno);
+            progress(tm, lineno);
     }
     span.from = lineno;
 }

@@ -5,40 +5,12 @@
 
 #include <unistd.h>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 constexpr std::size_t BLOCK = 1 << 16;
-// Bytes after the read ones in the block that the newline search may look
-// at (they are zeroed after every read): it reads 16 bytes at a time.
-constexpr std::size_t PAD = 16;
+constexpr std::size_t PAD = RDPAD;
 
-// Index of the first newline in the n bytes at p, or n.  The bytes up to
-// readable may be looked at.
-inline std::size_t newline(const char* p, std::size_t n, const char* readable)
-{
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i nl = _mm_set1_epi8('\n');
-    for (; i < n && p + i + 16 <= readable; i += 16) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nl)));
-        if (m != 0) {
-            std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(m));
-            return k < n ? k : n;
-        }
-    }
-    if (i >= n)
-        return n;
-#else
-    (void)readable;   // the byte-wise search needs no room after the bytes
-#endif
-    const void* hit = std::memchr(p + i, '\n', n - i);
-    return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - p);
-}
+}  // namespace
 
 // The first NUL byte at or after from in the n bytes at p, or n.
 std::size_t findnul(const char* p, std::size_t from, std::size_t n)
@@ -46,6 +18,8 @@ std::size_t findnul(const char* p, std::size_t from, std::size_t n)
     const void* z = from < n ? std::memchr(p + from, '\0', n - from) : nullptr;
     return z == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(z) - p);
 }
+
+namespace {
 
 // Makes at least one unread byte available; false at the end of the input.
 bool fill(Reader& in)
@@ -164,17 +138,19 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
     return true;
 }
 
+}  // namespace
+
 // The general way: a line as rawline reads it, with a carriage return before the newline
 // taken as part of the newline: the pair counts as one character, so that
 // lines are cut into the same pieces as in the file's twin with plain
 // newlines.
-[[gnu::noinline]] bool rdslow(Reader& in, std::string_view& line, std::string& buf)
+bool rdslow(Reader& in, std::string_view& line, std::string& buf)
 {
     if (in.fresh) {
         in.fresh = false;
         in.nulat = 0;
         static constexpr char BOM[] = "\xEF\xBB\xBF";
-        if (in.fp == nullptr) {
+        if (in.fp == nullptr && in.fd < 0) {
             if (in.mem.substr(0, 3) == BOM)
                 in.mpos = 3;
             in.nulat = findnul(in.mem.data(), in.mpos, in.mem.size());
@@ -201,35 +177,6 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
         }
     }
     return true;
-}
-
-}  // namespace
-
-// Most lines lie whole in the unread bytes and end in a plain newline: they
-// are taken here as views, every other line by rdslow.
-bool rdview(Reader& in, std::string_view& line, std::string& buf)
-{
-    if (!in.fresh) {
-        bool mem = in.fp == nullptr && in.fd < 0;
-        const char* base = mem ? in.mem.data() : in.chunk.get();
-        std::size_t size = mem ? in.mem.size() : in.clen;
-        std::size_t start = mem ? in.mpos : in.cpos;
-        std::size_t avail = size - start;
-        if (avail > 0) {
-            std::size_t lim = avail < MAXREAD ? avail : MAXREAD;
-            std::size_t n = newline(base + start, lim, base + size + (mem ? 0 : PAD));
-            if (n < lim && (n == 0 || base[start + n - 1] != '\r')) {
-                in.at = (mem ? 0 : in.base) + static_cast<std::int64_t>(start);
-                (mem ? in.mpos : in.cpos) = start + n + 1;
-                line = std::string_view(base + start, n + 1);
-                if (in.nulat < start)
-                    in.nulat = findnul(base, start, size);
-                in.nul = in.nulat <= start + n;
-                return true;
-            }
-        }
-    }
-    return rdslow(in, line, buf);
 }
 
 bool rdline(Reader& in, std::string& line)
