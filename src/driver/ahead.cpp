@@ -34,8 +34,8 @@ void ahclose(Ahead*) {}
 namespace {
 
 constexpr std::size_t NBLOCKS = 4;          // blocks in flight
-constexpr std::size_t BLOCKLINES = 4096;    // lines of a block at most
-constexpr std::size_t BLOCKTEXT = 1 << 16;  // a block is handed over once its text is this long
+constexpr std::size_t BLOCKLINES = 1024;    // lines of a block at most
+constexpr std::size_t BLOCKTEXT = 1 << 14;  // a block is handed over once its text is this long
 
 struct Block {
     std::string text;
