@@ -429,8 +429,10 @@ export function createView(doc, katex) {
       const text = result.texts[its[o + 7]].text;
       if (!asked.has(text)) { asked.add(text); if (!textEntry(text)) unknown.push(text); }
     }
-    for (let k = 0; k < unknown.length; k += 200) {
-      await prepareTexts(doc, katex, settings.host, unknown.slice(k, k + 200), fontPx);
+    // A slice at a time: typesetting with KaTeX takes a good part of a
+    // millisecond a text.
+    for (let k = 0; k < unknown.length;) {
+      k = await prepareTexts(doc, katex, settings.host, unknown, fontPx, { from: k, budget: SLICE_MS });
       if (!(await breathe())) return false;
     }
     trimTexts(asked);
