@@ -21,8 +21,9 @@ export function widening(text) {
   return m ? WIDER[m[1]] : 1;
 }
 
-// text -> {node, w, asc, hgt, ht, dp, sx}; node is a template, cloned into
-// each picture. Kept while the picture uses the text, and a little longer.
+// text -> {node, n, w, asc, hgt, ht, dp, sx}; node is a template of n
+// elements, cloned into each picture. Kept while the picture uses the text,
+// and a little longer.
 const cache = new Map();
 
 // The typeset text (a span) of text; a text KaTeX cannot read is shown as
@@ -88,8 +89,8 @@ export async function prepareTexts(doc, katex, host, texts, fontPx, { from = 0, 
   for (const f of fresh) {
     const r = f.box.getBoundingClientRect();
     const b = f.base.getBoundingClientRect();
-    cache.set(f.text, { node: f.t.node, ht: f.t.ht, dp: f.t.dp, sx: widening(f.text),
-      w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
+    cache.set(f.text, { node: f.t.node, n: f.t.node.getElementsByTagName('*').length + 1, ht: f.t.ht, dp: f.t.dp,
+      sx: widening(f.text), w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
   }
   for (const f of fresh) f.box.remove();
   return k;
