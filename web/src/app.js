@@ -174,7 +174,6 @@ function putTex(pane, text) {
   pane.replaceChildren(...blocks);
 }
 
-
 function showPanes(r) {
   showTex(r.tex);
   if (r.transcript !== null) showTranscript(r.transcript);
@@ -369,17 +368,29 @@ function scheduleSave() {
   saveTimer = setTimeout(save, SAVE_DELAY);
 }
 
+// The text kept of a big source is made in one task and written in the
+// next: each takes the page some tens of milliseconds for megabytes.
+const WRITE_AT_ONCE = 100000;
+let writeTimer = 0;
+
 // The work survives a reload: kept in the browser's storage, and in the
 // address while it is short enough for a link.
 function save() {
   const state = { source: editor.value, conf: confArea.value, letters: letters() };
-  try {
-    localStorage.setItem(STORE, JSON.stringify(state));
-  } catch (e) {
-    notice('This source is too big to keep in the browser: save it with Ctrl+S.');
-  }
-  const fragment = encodeFragment(state);
-  if (fragment.length <= MAX_LINK) {
+  const kept = JSON.stringify(state);
+  const write = () => {
+    try {
+      localStorage.setItem(STORE, kept);
+    } catch (e) {
+      notice('This source is too big to keep in the browser: save it with Ctrl+S.');
+    }
+  };
+  clearTimeout(writeTimer);
+  if (kept.length <= WRITE_AT_ONCE) write(); else writeTimer = setTimeout(write, 0);
+  // A link holds the base64 of the source's UTF-8, at least a byte a
+  // character: a source that cannot fit is not encoded at all.
+  const fragment = 4 + Math.ceil(state.source.length * 4 / 3) <= MAX_LINK ? encodeFragment(state) : null;
+  if (fragment !== null && fragment.length <= MAX_LINK) {
     lastFragment = fragment;
     history.replaceState(null, '', '#' + fragment);
   } else if (location.hash) {
