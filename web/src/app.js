@@ -126,7 +126,7 @@ function showTex(text) {
     // A LaTeX text of megabytes would take the page seconds to lay out:
     // its start is shown, and Copy and Download give it whole.
     const shown = text.length > TEX_SHOWN ? text.slice(0, text.lastIndexOf('\n', TEX_SHOWN) + 1) : text;
-    if (tex.textContent !== shown) tex.textContent = shown;
+    if (texPut !== shown) putTex(tex, shown);
     $('tex-note').hidden = shown === text;
     $('tex-note').textContent = shown === text ? '' : `Shown: the first ${Math.round(shown.length / 1024)} KB of ` +
       `${(text.length / 1048576).toFixed(1)} MB of LaTeX; Copy LaTeX and Download .tex give all of it.`;
@@ -137,6 +137,42 @@ function showTex(text) {
   else texTimer = setTimeout(put, SAVE_DELAY);
 }
 let texShown = null;
+let texPut = null;
+
+// A long text goes into the pane in blocks of lines that the page lays out
+// only when they come near the view (content-visibility), each of the
+// size its lines take: the same text, selected and copied as one, without
+// the layout of thousands of lines at each change.
+const TEX_BLOCK = 100;   // lines
+let texLineHeight = 0;
+function putTex(pane, text) {
+  texPut = text;
+  if (text.length <= TEX_AT_ONCE) {
+    pane.textContent = text;
+    return;
+  }
+  if (!texLineHeight) texLineHeight = parseFloat(getComputedStyle(pane).lineHeight) || 18;
+  const blocks = [];
+  for (let at = 0; at < text.length;) {
+    let end = at;
+    let n = 0;
+    let cols = 0;
+    while (n < TEX_BLOCK && end < text.length) {
+      const nl = text.indexOf('\n', end);
+      const stop = nl < 0 ? text.length : nl;
+      cols = Math.max(cols, stop - end);
+      end = nl < 0 ? text.length : nl + 1;
+      n++;
+    }
+    const block = document.createElement('div');
+    block.className = 'q-tex-block';
+    block.style.containIntrinsicSize = `auto ${cols}ch auto ${n * texLineHeight}px`;
+    block.textContent = text.slice(at, end);
+    blocks.push(block);
+    at = end;
+  }
+  pane.replaceChildren(...blocks);
+}
 
 function showPanes(r) {
   showTex(r.tex);
@@ -332,17 +368,29 @@ function scheduleSave() {
   saveTimer = setTimeout(save, SAVE_DELAY);
 }
 
+// The text kept of a big source is made in one task and written in the
+// next: each takes the page some tens of milliseconds for megabytes.
+const WRITE_AT_ONCE = 100000;
+let writeTimer = 0;
+
 // The work survives a reload: kept in the browser's storage, and in the
 // address while it is short enough for a link.
 function save() {
   const state = { source: editor.value, conf: confArea.value, letters: letters() };
-  try {
-    localStorage.setItem(STORE, JSON.stringify(state));
-  } catch (e) {
-    notice('This source is too big to keep in the browser: save it with Ctrl+S.');
-  }
-  const fragment = encodeFragment(state);
-  if (fragment.length <= MAX_LINK) {
+  const kept = JSON.stringify(state);
+  const write = () => {
+    try {
+      localStorage.setItem(STORE, kept);
+    } catch (e) {
+      notice('This source is too big to keep in the browser: save it with Ctrl+S.');
+    }
+  };
+  clearTimeout(writeTimer);
+  if (kept.length <= WRITE_AT_ONCE) write(); else writeTimer = setTimeout(write, 0);
+  // A link holds the base64 of the source's UTF-8, at least a byte a
+  // character: a source that cannot fit is not encoded at all.
+  const fragment = 4 + Math.ceil(state.source.length * 4 / 3) <= MAX_LINK ? encodeFragment(state) : null;
+  if (fragment !== null && fragment.length <= MAX_LINK) {
     lastFragment = fragment;
     history.replaceState(null, '', '#' + fragment);
   } else if (location.hash) {

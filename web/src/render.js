@@ -19,6 +19,10 @@ const SVG = 'http://www.w3.org/2000/svg';
 export const PX_PER_PT = 96 / 72.27;
 const PAD = 6;           // px of room around everything drawn
 const SLICE_MS = 12;     // the longest stretch of drawing between two breaks
+// The most elements added to the page between two frames: the page styles,
+// lays out and paints what was added in the frame after, and a text
+// typeset by KaTeX is a few dozen elements.
+const FRAME_NODES = 1200;
 // A picture of more items than this is drawn only where it is in view (and
 // a view's size around that), and drawn further as the view moves.
 export const CULL_MIN = 20000;
@@ -281,6 +285,7 @@ export function createView(doc, katex) {
     const node = el(doc, TAG[kind], shape(items, o, unitPt, run.dx, run.dy));
     node.setAttribute('data-line', String(items[o + 1]));
     run.g.appendChild(node);
+    made++;
     return node;
   }
 
@@ -307,6 +312,7 @@ export function createView(doc, katex) {
       div.appendChild(m.node.cloneNode(true));
       div.box = el(doc, 'rect', { class: 'qld-text-box', fill: 'none', stroke: 'none' });
     }
+    made += m.n + 2;
     const k = s1();
     for (const [a, v] of [['x', at.left / k], ['y', -(at.top + at.height) / k], ['width', at.width / k], ['height', at.height / k]]) {
       div.box.setAttribute(a, String(r5(v)));
@@ -391,6 +397,19 @@ export function createView(doc, katex) {
     ch.port1.onmessage = () => resolve();
     ch.port2.postMessage(0);
   });
+  // Elements added since the last frame began (counted while drawing).
+  let made = 0;
+  let watching = 0;
+  function watchFrames() {
+    if (!watching && typeof requestAnimationFrame === 'function') {
+      watching = requestAnimationFrame(() => { watching = 0; made = 0; });
+    }
+  }
+  // The next frame; or, should the page draw no frames, a moment.
+  const nextFrame = () => new Promise((resolve) => {
+    const timer = setTimeout(resolve, 100);
+    requestAnimationFrame(() => { clearTimeout(timer); resolve(); });
+  });
 
   function clearAll() {
     for (const run of runs) dropRun(run);
@@ -403,9 +422,19 @@ export function createView(doc, katex) {
   async function draw(result, settings) {
     const mine = ++generation;
     let t0 = performance.now();
+    // A break when the slice's time is up; when a frame's worth of
+    // elements has been added, the break lasts until the next frame (not
+    // in a hidden page, which has no frames).
     const breathe = async () => {
-      if (performance.now() - t0 < SLICE_MS) return true;
-      await pause();
+      watchFrames();
+      if (made >= FRAME_NODES && doc.visibilityState !== 'hidden' && watching) {
+        await nextFrame();
+        made = 0;
+      } else if (performance.now() - t0 < SLICE_MS) {
+        return true;
+      } else {
+        await pause();
+      }
       t0 = performance.now();
       return mine === generation;
     };
@@ -429,8 +458,10 @@ export function createView(doc, katex) {
       const text = result.texts[its[o + 7]].text;
       if (!asked.has(text)) { asked.add(text); if (!textEntry(text)) unknown.push(text); }
     }
-    for (let k = 0; k < unknown.length; k += 200) {
-      await prepareTexts(doc, katex, settings.host, unknown.slice(k, k + 200), fontPx);
+    // A slice at a time: typesetting with KaTeX takes a good part of a
+    // millisecond a text.
+    for (let k = 0; k < unknown.length;) {
+      k = await prepareTexts(doc, katex, settings.host, unknown, fontPx, { from: k, budget: SLICE_MS });
       if (!(await breathe())) return false;
     }
     trimTexts(asked);
@@ -535,7 +566,7 @@ export function createView(doc, katex) {
         const o = i * STRIDE;
         items[o] = -items[o];
         nodes[i] = seen(o) ? make(i, middle) : null;
-        if ((i & 255) === 0 && !(await breathe())) { left = i; break; }
+        if (((i & 255) === 0 || made >= FRAME_NODES) && !(await breathe())) { left = i; break; }
       }
       if (left !== null) {
         // Stopped for a later picture: what was not drawn stays marked.
@@ -552,7 +583,7 @@ export function createView(doc, katex) {
         const want = seen(i * STRIDE);
         if (want && !nodes[i]) nodes[i] = make(i, runs[r]);
         else if (!want && nodes[i]) { free(nodes[i]); nodes[i] = null; }
-        if ((i & 1023) === 0 && !(await breathe())) return false;
+        if (((i & 1023) === 0 || made >= FRAME_NODES) && !(await breathe())) return false;
       }
     }
     culled = !!region;

@@ -21,8 +21,9 @@ export function widening(text) {
   return m ? WIDER[m[1]] : 1;
 }
 
-// text -> {node, w, asc, hgt, ht, dp, sx}; node is a template, cloned into
-// each picture. Kept while the picture uses the text, and a little longer.
+// text -> {node, n, w, asc, hgt, ht, dp, sx}; node is a template of n
+// elements, cloned into each picture. Kept while the picture uses the text,
+// and a little longer.
 const cache = new Map();
 
 // The typeset text (a span) of text; a text KaTeX cannot read is shown as
@@ -34,10 +35,12 @@ function typeset(doc, katex, text) {
   if (katex) {
     try {
       const expr = `\\text{${text}}`;
-      katex.render(expr, node, KATEX_OPTIONS);
+      // One build gives the nodes and the height and depth: what
+      // katex.render puts into a node for the 'html' output is this tree's.
+      const tree = katex.__renderToHTMLTree(expr, KATEX_OPTIONS);
+      node.appendChild(tree.toNode());
       // KaTeX scales its output by 1.21 for screens; LaTeX's sizes are wanted.
       if (node.firstElementChild) node.firstElementChild.style.fontSize = '1em';
-      const tree = katex.__renderToHTMLTree(expr, KATEX_OPTIONS);
       ht = tree.height;
       dp = tree.depth;
     } catch (e) {
@@ -54,12 +57,18 @@ export function textEntry(text) {
   return cache.get(text);
 }
 
-// Typesets and measures the texts not yet known, all at once, in host (an
-// element of the page laid out at fontPx per em), once the fonts they use
-// have loaded. Resolves to how many were new.
-export async function prepareTexts(doc, katex, host, texts, fontPx) {
+// Typesets and measures the texts not yet known, in host (an element of
+// the page laid out at fontPx per em), once the fonts they use have loaded:
+// texts[from] on, until budget ms have gone by (at least one text). The
+// texts typeset are measured together, with one layout. Resolves to the
+// index of the first text not looked at (texts.length when all were).
+export async function prepareTexts(doc, katex, host, texts, fontPx, { from = 0, budget = Infinity } = {}) {
   const fresh = [];
-  for (const text of texts) {
+  const t0 = performance.now();
+  let k = from;
+  for (; k < texts.length; k++) {
+    if (fresh.length && performance.now() - t0 >= budget) break;
+    const text = texts[k];
     if (cache.has(text)) continue;
     const t = typeset(doc, katex, text);
     const box = doc.createElementNS(XHTML, 'div');
@@ -72,7 +81,7 @@ export async function prepareTexts(doc, katex, host, texts, fontPx) {
     fresh.push({ text, t, box, base });
     cache.set(text, null);
   }
-  if (!fresh.length) return 0;
+  if (!fresh.length) return k;
   // Laying the texts out starts the loading of their fonts; measures taken
   // before they are in would be those of another font.
   host.getBoundingClientRect();
@@ -80,11 +89,11 @@ export async function prepareTexts(doc, katex, host, texts, fontPx) {
   for (const f of fresh) {
     const r = f.box.getBoundingClientRect();
     const b = f.base.getBoundingClientRect();
-    cache.set(f.text, { node: f.t.node, ht: f.t.ht, dp: f.t.dp, sx: widening(f.text),
-      w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
+    cache.set(f.text, { node: f.t.node, n: f.t.node.getElementsByTagName('*').length + 1, ht: f.t.ht, dp: f.t.dp,
+      sx: widening(f.text), w: r.width / fontPx, hgt: r.height / fontPx, asc: (b.top - r.top) / fontPx });
   }
   for (const f of fresh) f.box.remove();
-  return fresh.length;
+  return k;
 }
 
 // Forgets the texts a picture no longer uses, keeping the cache no bigger

@@ -58,16 +58,21 @@ async function open(browser, c) {
 const WHERE = Number(process.env.BENCH_AT || 0.5);
 async function presses(page, n) {
   await page.evaluate((where) => {
-    const t = document.querySelector('#editor textarea');
-    const v = t.value;
+    // Found in the whole text; the cursor put on its line (which a long
+    // source's textarea then holds), then at its column.
+    const editor = window.quillard.editor;
+    const v = editor.value;
     const from = Math.floor(v.length * where);
     const find = (re) => { re.lastIndex = from; const m = re.exec(v); return m ? m.index : -1; };
     let at = find(/^[ \t]*b \(\d/gm);
     if (at < 0) at = find(/^[ \t]*[rRuUlLdD] \(\d/gm);
     if (at < 0) at = v.search(/^[ \t]*[rRuUlLdDb] \(\d/m);
     at = v.indexOf('(', at) + 2;
-    t.focus();
-    t.setSelectionRange(at, at);
+    const line = v.slice(0, at).split('\n').length;
+    const column = at - v.lastIndexOf('\n', at - 1) - 1;
+    editor.cursorTo(line);
+    const t = document.querySelector('#editor textarea');
+    t.setSelectionRange(t.selectionStart + column, t.selectionStart + column);
   }, WHERE);
   const times = [];
   detail = [];
