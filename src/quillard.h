@@ -502,54 +502,6 @@ std::string_view banner();
 // drawing.  Progress and messages go to term.
 void pass1(Reader& src, State& st, const Options& opt);
 
-// Lines read ahead of the first pass on a thread of their own, with what
-// each line gives that does not depend on the lines before it: a line whose
-// command reads and changes no state is checked there whole (AHDONE, its
-// error code); a line command with a decimal length is scanned there
-// (AHMOVE: its direction, its '-', its length or error code), one with a
-// length variable as far as its name (AHREF: a line in order, whose name is
-// then looked up); a box with decimal sizes is scanned there (AHBOX: its
-// '-', its sizes or error code).  Any other line is left to scale (AHFULL).
-enum { AHFULL, AHDONE, AHMOVE, AHREF, AHBOX };
-constexpr std::int64_t AHEADMIN = 1 << 17;   // bytes of a source read ahead at least
-struct Ahline {
-    std::uint32_t off = 0, size = 0;   // the line's bytes in its block's text
-    std::int64_t at = 0;               // where it began in the source
-    bool nul = false;                  // it holds a NUL byte
-    std::int8_t kind = AHFULL;
-    std::int8_t minus = 0;             // the line's '-' (as cmdpos finds it)
-    std::int8_t ld = 0;                // AHMOVE: the letter's direction
-    std::uint16_t cpos = 0;            // where its command character stands
-    std::uint16_t name = 0;            // AHREF: where the length's name stands
-    std::uint8_t namelen = 0;          //   and its size
-    bool neg = false;                  //   written '-$name'
-    int err = 0;                       // AHDONE, AHMOVE, AHBOX: the line's error code
-    double length = 0;                 // AHMOVE, AHBOX without error: the length, the width
-    double height = 0;                 // AHBOX without error: the height
-};
-
-// The reading thread and the blocks of lines it hands over, in order.
-struct Ahead;
-struct Ahblock {
-    const Ahline* lines = nullptr;
-    std::size_t n = 0;
-    const char* text = nullptr;   // where the lines' offsets count from
-};
-Ahead* ahopen(const Reader& src);   // null where no thread reads ahead
-// Gives back the block taken last and takes the next, which holds at least
-// one line; false at the end of the source, where error tells whether a
-// read failed.
-bool ahnext(Ahead& ah, Ahblock& block, bool& error);
-void ahclose(Ahead* ah);
-
-// The line's Ahline as far as its state-free part goes: kind, minus, cpos
-// and what its kind holds.  scratch is a state of the caller's that the
-// line's command leaves as it is (its length table must stay empty).
-void prescan(std::string_view line, Ahline& al, State& scratch);
-// The first pass of a line that prescan gave al: what scale does, as far
-// as al holds it; false for a line scale must take after all.
-bool scahead(const Ahline& al, std::string_view line, State& st, int& errcode);
-
 // Between the passes: lengths emptied, direction and ten parameters reset,
 // the origin shifted (labels and current point), the reference point set.
 void between(State& st);
@@ -694,21 +646,6 @@ void srlen(std::size_t& pos, std::string_view line, std::string& buf, int& comma
 double srlval(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
               int& errcode, char term, const Lengths& len);
 // srlen by its general, character-by-character path alone.
-// The text a reference stands for: the length's value text, and under
-// '-$name' that text with its sign turned.
-inline void reftext(const std::string& val, bool neg, std::string& buf)
-{
-    if (!neg)
-        buf.assign(val);
-    else if (!val.empty() && val[0] == '-')
-        buf.assign(val, 1);
-    else {
-        buf.assign(1, '-');
-        buf.append(val);
-    }
-}
-bool srlref(std::size_t pos, std::string_view line, std::string_view& name, bool& neg);
-double reflen(const Lengths& len, int slot, bool neg);   // the value of a reference to slot
 void srlslow(std::size_t& pos, std::string_view line, std::string& buf, int& comma,
              int& errcode, char term, const Lengths& len);
 void param(std::size_t pos, std::string_view line, Params& par, const Lengths& len,
@@ -776,19 +713,6 @@ inline char* putxy(char* p, double x, double y)
 // Lines and their writers.
 void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, Points& pt,
             Extents& ext, const Lengths& len, int minus, int& errcode);
-
-// The first pass's move of a line command by a length, the way it runs
-// (its direction, turned round by a '-'): the extents take in the segment.
-inline void lstep(int way, double length, Points& pt, Extents& ext)
-{
-    double x0 = pt.curx, y0 = pt.cury;
-    switch (way) {
-    case 0: minmax(x0 + length, y0, x0, y0, ext); pt.curx = x0 + length; break;
-    case 1: minmax(x0, y0 + length, x0, y0, ext); pt.cury = y0 + length; break;
-    case 2: minmax(x0, y0, x0 - length, y0, ext); pt.curx = x0 - length; break;
-    default: minmax(x0, y0, x0, y0 - length, ext); pt.cury = y0 - length; break;
-    }
-}
 void dline(int dash, int cap, std::size_t pos, std::string_view line, std::string& outbuf,
            int dir, const Labels& lab, Points& pt, const Params& par, const Lengths& len,
            int minus, int& errcode);
@@ -820,29 +744,6 @@ struct Boxgeom {
 };
 bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
            Boxgeom& bg, int& errcode);
-
-// Where a box of the sizes bg.w, bg.h lies from (bg.x0, bg.y0), the way it
-// runs (its direction, turned round by a '-'): forward, centred on the line
-// of travel.
-inline void boxat(int way, Boxgeom& bg)
-{
-    double w = bg.w, h = bg.h;
-    switch (way) {
-    case 0: bg.x = bg.x0; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 + w; bg.y1 = bg.y0; break;
-    case 1: bg.x = bg.x0 - w / 2; bg.y = bg.y0; bg.x1 = bg.x0; bg.y1 = bg.y0 + h; break;
-    case 2: bg.x = bg.x0 - w; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 - w; bg.y1 = bg.y0; break;
-    default: bg.x = bg.x0 - w / 2; bg.y = bg.y0 - h; bg.x1 = bg.x0; bg.y1 = bg.y0 - h; break;
-    }
-}
-
-// The first pass's box: the extents take it in, the current point moves to
-// the middle of its far side.
-inline void boxin(const Boxgeom& bg, Points& pt, Extents& ext)
-{
-    minmax(bg.x + bg.w, bg.y + bg.h, bg.x, bg.y, ext);
-    pt.curx = bg.x1;
-    pt.cury = bg.y1;
-}
 void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents& ext,
            const Lengths& len, int minus, int& errcode);
 void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed, int dir,

@@ -10,5 +10,7 @@ void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents&
     bg.y0 = pt.cury;
     if (!boxop(pos, line, dir, minus, len, bg, errcode))
         return;
-    boxin(bg, pt, ext);
+    minmax(bg.x + bg.w, bg.y + bg.h, bg.x, bg.y, ext);
+    pt.curx = bg.x1;
+    pt.cury = bg.y1;
 }

@@ -15,24 +15,18 @@ bool setslast(char ch, int minus)
            (!minus && (ch == 'x' || ch == 'y' || ch == 'g'));
 }
 
-// The size of the source in bytes.
-std::int64_t srcsize(const Reader& src)
-{
-    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
-    struct stat sb {};
-    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
-        size = sb.st_size;
-    return size;
-}
-
 // The bytes of the source a piece of the second pass holds at least: a
 // 32nd of the source, within MINPIECE and PIECE, so that a small source is
 // cut into enough pieces to keep the threads busy to the end, and a large
 // one into pieces that cost little to hand over.
-std::int64_t piecesize(std::int64_t size, const Options& opt)
+std::int64_t piecesize(const Reader& src, const Options& opt)
 {
     if (opt.piece > 0)
         return static_cast<std::int64_t>(opt.piece);
+    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
+    struct stat sb {};
+    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
+        size = sb.st_size;
     return std::clamp<std::int64_t>(size / 32, MINPIECE, static_cast<std::int64_t>(PIECE));
 }
 
@@ -48,8 +42,7 @@ void pass1(Reader& src, State& st, const Options& opt)
     st.dir = 0;
     // The places where the second pass may be cut, at least piece bytes apart.
     bool cutting = nthreads(opt) > 1;
-    std::int64_t size = cutting ? srcsize(src) : 0;
-    std::int64_t piece = cutting ? piecesize(size, opt) : 0;
+    std::int64_t piece = cutting ? piecesize(src, opt) : 0;
     std::int64_t lastcut = 0;
     Cut cut;
     bool pending = false;   // cut holds the 'g' line before this one
@@ -60,35 +53,9 @@ void pass1(Reader& src, State& st, const Options& opt)
     Sink& tm = term;   // this thread's, looked up once
     if (!quiet)
         put(tm, "Checking Quillard source file:  ");
-    // Where the second pass is cut, another thread reads the lines of a
-    // large source ahead, a block of them at a time (of any source where
-    // the pieces' size is set, as the tests set it).
-    bool large = size >= AHEADMIN || opt.piece > 0;
-    Ahead* ahead = cutting && large ? ahopen(src) : nullptr;
-    Ahblock block;
-    std::size_t next = 0;
-    const Ahline* al = nullptr;
-    bool readerr = false;
-    for (;;) {
+    while (rdview(src, line, buf)) {
         int minus = 0;
-        std::size_t cpos = 0;
-        if (ahead != nullptr) {
-            if (next == block.n) {
-                if (!ahnext(*ahead, block, readerr))
-                    break;
-                next = 0;
-            }
-            al = &block.lines[next++];
-            line = std::string_view(block.text + al->off, al->size);
-            src.at = al->at;
-            src.nul = al->nul;
-            minus = al->minus;
-            cpos = al->cpos;
-        } else if (rdview(src, line, buf)) {
-            cpos = cmdpos(line, minus);
-        } else {
-            break;
-        }
+        std::size_t cpos = cmdpos(line, minus);
         char ch = at(line, cpos);
         ++lineno;
         errcode = 0;
@@ -120,7 +87,7 @@ void pass1(Reader& src, State& st, const Options& opt)
             errcode = 11;
         else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
-        else if (al == nullptr || !scahead(*al, line, st, errcode))
+        else
             scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
         if (cutting && whole && errcode == 0 && ch == '\\') {
             // A parameter line as the second pass takes it.  After an error
@@ -143,10 +110,6 @@ void pass1(Reader& src, State& st, const Options& opt)
         }
         if (!opt.nopt && !quiet)
             progress(tm, lineno);
-    }
-    if (ahead != nullptr) {
-        ahclose(ahead);
-        src.error = src.error || readerr;
     }
     if (quiet)
         return;

@@ -214,7 +214,13 @@ bool quick(std::size_t pos, std::string_view line, char term, Operand& op)
             undeflen(op.name);
             errcode = 7;
         } else {
-            reftext(len.lenval[static_cast<std::size_t>(slot)], op.kind == Operand::NEGREF, buf);
+            const std::string& val = len.lenval[static_cast<std::size_t>(slot)];
+            if (op.kind == Operand::REF)
+                buf.append(val);
+            else if (!val.empty() && val[0] == '-')
+                buf.assign(val, 1);
+            else
+                buf.append(val);   // after its '-'
         }
     }
 }
@@ -261,29 +267,6 @@ double srlval(std::size_t& pos, std::string_view line, std::string& buf, int& co
     if (op.frac > 0)
         v /= TENS[op.frac];
     return op.text[0] == '-' ? -v : v;
-}
-
-// A line command's operand '($name)' or '(-$name)', pos on the '(', when
-// the line is in order whatever the length table holds: the quick scan takes
-// the operand and nothing but blanks and the line end follow the ')'.  For
-// such a line srlval gives reflen of the name's slot, or error 7 when no
-// length has that name.
-bool srlref(std::size_t pos, std::string_view line, std::string_view& name, bool& neg)
-{
-    Operand op;
-    if (!quick(pos, line, ')', op) || op.kind == Operand::DECIMAL ||
-        !lineend(line, skipbl(line, op.i + 1)))
-        return false;
-    name = op.name;
-    neg = op.kind == Operand::NEGREF;
-    return true;
-}
-
-double reflen(const Lengths& len, int slot, bool neg)
-{
-    std::string buf;
-    reftext(len.lenval[static_cast<std::size_t>(slot)], neg, buf);
-    return tonum(buf);
 }
 
 // The scan by the general path alone, which the quick one must match.
