@@ -180,6 +180,36 @@ TEST(Pieces, FromAFileReadByPosition)
     std::filesystem::remove(path);
 }
 
+// A reader by position from the start of the file reads the lines the
+// stream reader reads: the byte-order mark dropped, carriage returns before
+// newlines too, lines across blocks and overlong ones in the same pieces.
+TEST(Pieces, ReaderByPositionFromTheStartReadsAsTheStream)
+{
+    std::string src = "\xef\xbb\xbf" + source(3, 9000) + "r (1)\r";
+    auto path = std::filesystem::temp_directory_path() / "quillard-bypos.qld";
+    std::ofstream(path, std::ios::binary) << src;
+    auto lines = [](Reader& in) {
+        std::vector<std::pair<std::string, bool>> v;
+        std::string buf;
+        std::string_view line;
+        while (rdview(in, line, buf))
+            v.emplace_back(std::string(line), in.nul);
+        return v;
+    };
+    Reader stream;
+    stream.fp = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(stream.fp, nullptr);
+    Reader bypos;
+    bypos.fd = ::fileno(stream.fp);
+    auto want = lines(stream);
+    auto got = lines(bypos);
+    std::fclose(stream.fp);
+    std::filesystem::remove(path);
+    ASSERT_GT(want.size(), 9000u);
+    EXPECT_NE(want.front().first.substr(0, 3), "\xef\xbb\xbf");
+    EXPECT_TRUE(got == want);
+}
+
 TEST(Pieces, LengthTablesPackedAndLoaded)
 {
     Lengths len;
