@@ -5,13 +5,6 @@
 
 #include <unistd.h>
 
-namespace {
-
-constexpr std::size_t BLOCK = 1 << 16;
-constexpr std::size_t PAD = RDPAD;
-
-}  // namespace
-
 // The first NUL byte at or after from in the n bytes at p, or n.
 std::size_t findnul(const char* p, std::size_t from, std::size_t n)
 {
@@ -21,6 +14,8 @@ std::size_t findnul(const char* p, std::size_t from, std::size_t n)
 
 namespace {
 
+constexpr std::size_t BLOCK = 1 << 16;
+
 // Makes at least one unread byte available; false at the end of the input.
 bool fill(Reader& in)
 {
@@ -29,7 +24,7 @@ bool fill(Reader& in)
     if (in.eof)
         return false;
     if (!in.chunk)
-        in.chunk.reset(new char[BLOCK + PAD]);   // no bytes written that the read does not fill
+        in.chunk.reset(new char[BLOCK + RDPAD]);   // no bytes written that the read does not fill
     in.base += static_cast<std::int64_t>(in.clen);
     std::size_t got = 0;
     if (in.fd >= 0) {
@@ -53,7 +48,7 @@ bool fill(Reader& in)
     }
     in.clen = got;
     in.cpos = 0;
-    std::memset(in.chunk.get() + got, 0, PAD);
+    std::memset(in.chunk.get() + got, 0, RDPAD);
     in.nulat = findnul(in.chunk.get(), 0, got);
     if (got < BLOCK)
         in.eof = true;
