@@ -630,6 +630,8 @@ void temporary(int slot, const std::string* path);   // 0 output, 1 backup; null
 
 // -------------------------------------------------------------- language
 
+void scgen(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
+           Points& pt, Extents& ext, int& errcode);   // scale by the general scanners alone
 void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);
 void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
@@ -681,6 +683,20 @@ inline int nodebucket(const Labels& lab, double x)
 }
 // True when a circle node lies within a of (x, y), strictly on both axes.
 bool atnode(const Labels& lab, double x, double y, double a);
+// A command line of one of the shapes most lines have (a line command, a
+// box, an annotation, a jump, a line with nothing to read), read in one go:
+// shape() returns true only for a line the general scanners read without an
+// error, with what they would find.
+struct Shape {
+    char cmd = 0;                // the command character ('\n' or '\0' for none)
+    int minus = 0;               // a '-' before it
+    int dash = 0;                // a '!' after a line command's letter
+    int slot = -1;               // the label of a line command or a jump, or -1
+    double val[2] = {0, 0};      // a line's length; a box's width and height
+    std::string_view text[2];    // their texts: as written, or the length's value
+    std::string_view contents;   // the quoted text of a box or an annotation
+};
+bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh);
 void scsave(std::size_t pos, std::string_view line, double curx, double cury, Labels& lab,
             Extents& ext, int& errcode);
 void scadd(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
@@ -711,11 +727,27 @@ inline char* putxy(char* p, double x, double y)
 // -------------------------------------------------------------- commands
 
 // Lines and their writers.
+// The first pass of a line command's move by a length: way is the
+// direction it goes in (reversed under '-'); the segment widens the extents.
+inline void stride(int way, double length, Points& pt, Extents& ext)
+{
+    double x0 = pt.curx, y0 = pt.cury;
+    switch (way) {
+    case 0: minmax(x0 + length, y0, x0, y0, ext); pt.curx = x0 + length; break;
+    case 1: minmax(x0, y0 + length, x0, y0, ext); pt.cury = y0 + length; break;
+    case 2: minmax(x0, y0, x0 - length, y0, ext); pt.curx = x0 - length; break;
+    default: minmax(x0, y0, x0, y0 - length, ext); pt.cury = y0 - length; break;
+    }
+}
 void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, Points& pt,
             Extents& ext, const Lengths& len, int minus, int& errcode);
 void dline(int dash, int cap, std::size_t pos, std::string_view line, std::string& outbuf,
            int dir, const Labels& lab, Points& pt, const Params& par, const Lengths& len,
            int minus, int& errcode);
+// The segment of a line command whose operand sh holds (the dash, the '-',
+// the length and its text, or the label's slot).
+void dseg(const Shape& sh, int cap, std::string& outbuf, int dir, const Labels& lab,
+          Points& pt, const Params& par, int& errcode);
 void subline(int arrow, std::string_view x, std::string_view y, std::string_view sx,
              std::string_view sy, std::string_view length, std::string& outbuf);
 // The same from the numbers, the slopes from -9 to 9, and the length as its
@@ -742,6 +774,21 @@ struct Boxgeom {
     double x = 0, y = 0;         // the lower-left corner
     double x1 = 0, y1 = 0;       // the current point after the box
 };
+// Where a box of w by h lies when drawn from (x0, y0) in direction way:
+// forward from the point, centred across the way; its lower-left corner
+// and the point after it, the middle of its far side.
+struct Boxpos {
+    double x, y, x1, y1;
+};
+inline Boxpos boxpos(int way, double x0, double y0, double w, double h)
+{
+    switch (way) {
+    case 0: return {x0, y0 - h / 2, x0 + w, y0};
+    case 1: return {x0 - w / 2, y0, x0, y0 + h};
+    case 2: return {x0 - w, y0 - h / 2, x0 - w, y0};
+    default: return {x0 - w / 2, y0 - h, x0, y0 - h};
+    }
+}
 bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
            Boxgeom& bg, int& errcode);
 void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents& ext,
@@ -749,6 +796,10 @@ void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents&
 void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed, int dir,
          Points& pt, double c, double d, const Lengths& len, int minus, int boxopt,
          int& errcode);
+// A box from its read operands (sh: the sizes, their texts, the contents, the
+// '-') at the current point.
+void boxput(const Shape& sh, int dashed, int dir, Points& pt, double c, double d, int boxopt,
+            std::string& outbuf, int& errcode);
 void dbox(int dashed, double dash, double x, double y, std::string_view width,
           std::string_view height, std::string_view contents, std::string& outbuf, int boxopt);
 void comment(std::size_t& pos, std::string_view line, std::string_view& contents, int& errcode);
@@ -766,6 +817,8 @@ void circle(int kind, double x, double y, double dia, std::string& outbuf);
 void sccomment(std::size_t pos, std::string_view line, int& errcode);
 void wcomment(std::size_t pos, std::string_view line, std::string& outbuf, double c, int dir,
               double refx, double refy, int& errcode);
+void putnote(std::string_view text, std::string& outbuf, double c, int dir, double refx,
+             double refy);
 void scsample(std::size_t pos, std::string_view line, int dir, double s, Points& pt,
               Extents& ext, const Lengths& len, int minus, int& errcode);
 void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir, double s,

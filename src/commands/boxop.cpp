@@ -26,11 +26,10 @@ bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Len
     bg.h = h;
     // The box lies forward from the current point, or backward under '-'.
     int way = minus ? (dir + 2) % 4 : dir;
-    switch (way) {
-    case 0: bg.x = bg.x0; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 + w; bg.y1 = bg.y0; break;
-    case 1: bg.x = bg.x0 - w / 2; bg.y = bg.y0; bg.x1 = bg.x0; bg.y1 = bg.y0 + h; break;
-    case 2: bg.x = bg.x0 - w; bg.y = bg.y0 - h / 2; bg.x1 = bg.x0 - w; bg.y1 = bg.y0; break;
-    default: bg.x = bg.x0 - w / 2; bg.y = bg.y0 - h; bg.x1 = bg.x0; bg.y1 = bg.y0 - h; break;
-    }
+    Boxpos bp = boxpos(way, bg.x0, bg.y0, w, h);
+    bg.x = bp.x;
+    bg.y = bp.y;
+    bg.x1 = bp.x1;
+    bg.y1 = bp.y1;
     return true;
 }

@@ -18,14 +18,7 @@ void scline(std::size_t pos, std::string_view line, int dir, const Labels& lab, 
         double length = srlval(i, line, buf, comma, errcode, ')', len);
         if (errcode != 0)
             return;
-        int way = minus ? (dir + 2) % 4 : dir;
-        double x0 = pt.curx, y0 = pt.cury;
-        switch (way) {
-        case 0: minmax(x0 + length, y0, x0, y0, ext); pt.curx = x0 + length; break;
-        case 1: minmax(x0, y0 + length, x0, y0, ext); pt.cury = y0 + length; break;
-        case 2: minmax(x0, y0, x0 - length, y0, ext); pt.curx = x0 - length; break;
-        default: minmax(x0, y0, x0, y0 - length, ext); pt.cury = y0 - length; break;
-        }
+        stride(minus ? (dir + 2) % 4 : dir, length, pt, ext);
         return;
     }
     std::string name;

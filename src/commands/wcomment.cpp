@@ -1,21 +1,10 @@
 #include "quillard.h"
 
-// Second pass of 'c': the text at the reference point in a box of zero size,
-// anchored so that it extends away from the item drawn last.
+// Second pass of 'c': reads the quoted text and leaves it to putnote.
 void wcomment(std::size_t pos, std::string_view line, std::string& outbuf, double c, int dir,
               double refx, double refy, int& errcode)
 {
     std::string_view text;
-    if (!quoted(pos, line, text, errcode))
-        return;
-    static const char anchor[2][4] = {{'b', 'r', 't', 'l'}, {'t', 'l', 'b', 'r'}};
-    Room room;
-    char* p = start(room, outbuf, numroom(refx) + numroom(refy) + text.size() + PUTROOM + 24);
-    p = putxy(p, refx, refy);
-    p = chars(p, "\\makebox(0,0)[");
-    p = chars(p, anchor[c < 0 ? 1 : 0][dir & 3]);
-    p = chars(p, "]{");
-    p = chars(p, text);
-    p = chars(p, "}}\n");
-    finish(room, outbuf, p);
+    if (quoted(pos, line, text, errcode))
+        putnote(text, outbuf, c, dir, refx, refy);
 }

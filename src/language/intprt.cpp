@@ -8,6 +8,8 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
 {
     errcode = 0;
     outbuf.clear();
+    Shape sh;   // the operands of a line of a common shape, read in one go
+    bool shaped = shape(line, lab, len, sh);
     double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry
     int minus = 0;
     std::size_t i = cmdpos(line, minus);
@@ -29,7 +31,9 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         dir = ld;
         int arrow = ch >= 'A' && ch <= 'Z';   // 'R', 'U', 'L', 'D' end in an arrow
         std::size_t j = skipbl(line, i + 1);
-        if (at(line, j) == '!')
+        if (shaped)
+            dseg(sh, arrow, outbuf, dir, lab, pt, par, errcode);
+        else if (at(line, j) == '!')
             dline(1, arrow, j, line, outbuf, dir, lab, pt, par, len, minus, errcode);
         else
             dline(0, arrow, j - 1, line, outbuf, dir, lab, pt, par, len, minus, errcode);
@@ -67,10 +71,16 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         pt.lastx = pt.curx;
         pt.lasty = pt.cury;
         drawn = 1;
-        box(i, line, outbuf, ch == 'B', dir, pt, par.c, par.d, len, minus, boxopt, errcode);
+        if (shaped)
+            boxput(sh, ch == 'B', dir, pt, par.c, par.d, boxopt, outbuf, errcode);
+        else
+            box(i, line, outbuf, ch == 'B', dir, pt, par.c, par.d, len, minus, boxopt, errcode);
         break;
     case 'c':
-        wcomment(i, line, outbuf, par.c, dir, pt.refx, pt.refy, errcode);
+        if (shaped)
+            putnote(sh.contents, outbuf, par.c, dir, pt.refx, pt.refy);
+        else
+            wcomment(i, line, outbuf, par.c, dir, pt.refx, pt.refy, errcode);
         break;
     case 's':
         pt.lastx = pt.curx;
@@ -97,7 +107,13 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
     case 'g':
         pt.lastx = pt.curx;
         pt.lasty = pt.cury;
-        go(i, line, lab, pt, dir, par.c, errcode);
+        if (shaped) {
+            pt.curx = lab.labx[static_cast<std::size_t>(sh.slot)];
+            pt.cury = lab.laby[static_cast<std::size_t>(sh.slot)];
+            refleft(pt, dir, par.c);
+        } else {
+            go(i, line, lab, pt, dir, par.c, errcode);
+        }
         workbuf.clear();
         break;
     case 't':

@@ -1,81 +1,37 @@
 #include "quillard.h"
 
 // First-pass dispatcher: checks one line, defines its labels and lengths,
-// moves the current point and widens the extents.  Writes nothing.
+// moves the current point and widens the extents.  Writes nothing.  The
+// common shapes are taken as shape() reads them; every other line, and
+// every line with an error, by the general scanners.
 void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode)
 {
-    errcode = 0;
-    int minus = 0;
-    std::size_t i = cmdpos(line, minus);
-    char ch = at(line, i);
-    if (minus && !takesminus(ch)) {
-        errcode = 1;
+    Shape sh;
+    if (!shape(line, lab, len, sh)) {
+        scgen(line, lab, len, dir, par, pt, ext, errcode);
         return;
     }
-    int ld = linedir(ch);
+    errcode = 0;
+    int ld = linedir(sh.cmd);
     if (ld >= 0) {
         dir = ld;
-        scline(i, line, dir, lab, pt, ext, len, minus, errcode);
-        return;
-    }
-    switch (ch) {
-    case '\n': case '\0': case '%':
-        break;
-    case '$':
-        setlen(i, line, len, errcode);
-        break;
-    case '\\': {
-        // The first pass keeps only t, b, l, r, a and s; the other eight are
-        // checked for syntax on a scratch copy that starts from the defaults.
-        Params scratch = par;
-        scratch.k = DEFRK;
-        scratch.p = DEFPP;
-        scratch.v = DEFPV;
-        scratch.c = DEFC;
-        scratch.d = DEFD;
-        scratch.e = DEFE;
-        scratch.i = DEFI;
-        scratch.o = DEFO;
-        param(i, line, scratch, len, 0, minus, errcode);
-        par.t = scratch.t;
-        par.b = scratch.b;
-        par.l = scratch.l;
-        par.r = scratch.r;
-        par.a = scratch.a;
-        par.s = scratch.s;
-        break;
-    }
-    case 'n': case 'k':
-        scsave(i, line, pt.curx, pt.cury, lab, ext, errcode);
-        break;
-    case 'a':
-        scadd(i, line, lab, pt.curx, pt.cury, ext, par.a, errcode);
-        break;
-    case 'b': case 'B':
-        scbox(i, line, dir, pt, ext, len, minus, errcode);
-        break;
-    case 'c':
-        sccomment(i, line, errcode);
-        break;
-    case 's':
-        scsample(i, line, dir, par.s, pt, ext, len, minus, errcode);
-        break;
-    case 'p': case 'm':
-        if (!lineend(line, skipbl(line, i + 1)))
-            errcode = 1;
-        break;
-    case 'x': case 'y': case 'X': case 'Y':
-        scmove(i, line, ch, lab, pt, ext, len, errcode);
-        break;
-    case 'g':
-        scgo(i, line, lab, pt, errcode);
-        break;
-    case 't':
-        scdir(i, line, dir, errcode);
-        break;
-    default:
-        errcode = 1;
-        break;
+        auto s = static_cast<std::size_t>(sh.slot);
+        if (sh.slot < 0)
+            stride(sh.minus ? (dir + 2) % 4 : dir, sh.val[0], pt, ext);
+        else if (dir == 0 || dir == 2)
+            pt.curx = lab.labx[s];
+        else
+            pt.cury = lab.laby[s];
+    } else if (sh.cmd == 'b' || sh.cmd == 'B') {
+        double w = sh.val[0], h = sh.val[1];
+        int way = sh.minus ? (dir + 2) % 4 : dir;
+        Boxpos bp = boxpos(way, pt.curx, pt.cury, w, h);
+        minmax(bp.x + w, bp.y + h, bp.x, bp.y, ext);
+        pt.curx = bp.x1;
+        pt.cury = bp.y1;
+    } else if (sh.cmd == 'g') {
+        pt.curx = lab.labx[static_cast<std::size_t>(sh.slot)];
+        pt.cury = lab.laby[static_cast<std::size_t>(sh.slot)];
     }
 }

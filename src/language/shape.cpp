@@ -1,0 +1,186 @@
+#include "quillard.h"
+
+// The shapes most command lines have, read in one go for both passes:
+//
+//   [-] r (1.5)   [-] R ! ($len)   r (label)      a line command
+//   [-] b (1.4, $h, "text")                       a box, framed or dashed
+//   c ("text")                                    an annotation
+//   g (label)                                     a jump
+//   an empty line, a blank one, a '%' line        nothing to read
+//
+// with blanks where the general scanners allow them (but none inside an
+// operand), decimal operands of at most 15 digits and names of lengths and
+// labels that are defined.  Such a line is one the general scanners read
+// without an error, and what shape() leaves in sh is what they find: the
+// values as srlval gives them, the operand texts as the writers take them,
+// the first label and length of each name.  Any other line gives false and
+// takes the general path.  shape() changes nothing but sh.
+//
+// The line must end with its newline (any line of a source but a last one
+// without it): every scan below stops at a newline, so none of them needs
+// to look for the end of the text.
+
+namespace {
+
+inline bool blank(char ch) { return ch == ' ' || ch == '\t'; }
+
+inline const char* skip(const char* p)
+{
+    while (blank(*p))
+        ++p;
+    return p;
+}
+
+// The end of a command line: its newline or a "%%" comment.
+inline bool ends(const char* p)
+{
+    return *p == '\n' || (*p == '%' && p[1] == '%');
+}
+
+// Powers of ten that a double holds exactly, for values of up to 15 digits.
+constexpr double TENS[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// An operand from p (blanks first): a decimal text or '$name', and right
+// after it the terminator, where the result points; nullptr for anything
+// else, a '-$name' or an undefined length among it.  The value is srlval's:
+// at most 15 digits form an exact integer, and one correctly rounded
+// division by an exact power of ten gives the correctly rounded value.
+inline const char* operand(const char* p, char term, const Lengths& len, double& v,
+                           std::string_view& text)
+{
+    p = skip(p);
+    const char* from = p;
+    if (*p == '$') {
+        const char* name = ++p;
+        while (*p != term && !blank(*p) && *p != '\n' && *p != '\0')
+            ++p;
+        if (*p != term || p == name || p - name > MAXNAME)
+            return nullptr;
+        int slot = findlen(len, std::string_view(name, static_cast<std::size_t>(p - name)));
+        if (slot < 0)
+            return nullptr;
+        text = len.lenval[static_cast<std::size_t>(slot)];
+        v = tonum(text);
+        return p;
+    }
+    bool neg = *p == '-';
+    p += neg;
+    std::uint64_t m = 0;
+    int digits = 0, frac = 0;
+    unsigned d;
+    while ((d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        m = m * 10 + d;
+        ++digits;
+        ++p;
+    }
+    if (*p == '.') {
+        ++p;
+        while ((d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            m = m * 10 + d;
+            ++frac;
+            ++p;
+        }
+    }
+    digits += frac;
+    if (digits == 0 || digits > 15 || *p != term)
+        return nullptr;
+    v = static_cast<double>(m);
+    if (frac > 0)
+        v /= TENS[frac];
+    if (neg)
+        v = -v;
+    text = std::string_view(from, static_cast<std::size_t>(p - from));
+    return p;
+}
+
+// A label's name from p up to a ')' right after it, and the end of the
+// line after that ')'; its first slot, or -1 for anything else.  A name
+// with blanks inside is left to the general scan, which drops them.  (A
+// name may not start with '$' or '=' either, which it may not hold at all.)
+inline int label(const char* p, const Labels& lab)
+{
+    const char* name = p;
+    if (isdigit_(*p) || *p == '.' || *p == '-')
+        return -1;
+    for (;; ++p) {
+        char ch = *p;
+        if (ch == ')' || blank(ch) || ch == '(' || ch == '=' || ch == '$' || ch == ',' ||
+            ch == '"' || ch == '\n' || ch == '\0')
+            break;
+    }
+    if (*p != ')' || p == name || p - name > MAXNAME || !ends(skip(p + 1)))
+        return -1;
+    return findlab(lab, std::string_view(name, static_cast<std::size_t>(p - name)));
+}
+
+// '"text")' and the end of the line, from p (blanks first).
+inline bool quote(const char* p, std::string_view& contents)
+{
+    p = skip(p);
+    if (*p != '"')
+        return false;
+    const char* text = ++p;
+    while (*p != '"' && *p != '\n')
+        ++p;
+    if (*p != '"')
+        return false;
+    contents = std::string_view(text, static_cast<std::size_t>(p - text));
+    p = skip(p + 1);
+    return *p == ')' && ends(skip(p + 1));
+}
+
+}  // namespace
+
+bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh)
+{
+    if (line.empty() || line.back() != '\n')
+        return false;
+    const char* p = skip(line.data());
+    sh.minus = *p == '-';
+    if (sh.minus)
+        p = skip(p + 1);
+    char ch = *p;
+    sh.cmd = ch;
+    if (linedir(ch) >= 0) {
+        p = skip(p + 1);
+        sh.dash = *p == '!';
+        if (sh.dash)
+            p = skip(p + 1);
+        if (*p != '(')
+            return false;
+        const char* q = skip(p + 1);
+        if (numstart(*q)) {
+            sh.slot = -1;
+            q = operand(q, ')', len, sh.val[0], sh.text[0]);
+            return q != nullptr && ends(skip(q + 1));
+        }
+        sh.slot = label(q, lab);
+        return sh.slot >= 0;
+    }
+    switch (ch) {
+    case '\n': case '%':
+        return !sh.minus;
+    case 'b': case 'B': {
+        p = skip(p + 1);
+        if (*p != '(')
+            return false;
+        p = operand(p + 1, ',', len, sh.val[0], sh.text[0]);
+        if (p == nullptr)
+            return false;
+        p = operand(p + 1, ',', len, sh.val[1], sh.text[1]);
+        return p != nullptr && quote(p + 1, sh.contents);
+    }
+    case 'c':
+        p = skip(p + 1);
+        return !sh.minus && *p == '(' && quote(p + 1, sh.contents);
+    case 'g':
+        p = skip(p + 1);
+        if (sh.minus || *p != '(')
+            return false;
+        sh.slot = label(skip(p + 1), lab);
+        return sh.slot >= 0;
+    default:
+        return false;
+    }
+}
