@@ -630,8 +630,27 @@ void temporary(int slot, const std::string* path);   // 0 output, 1 backup; null
 
 // -------------------------------------------------------------- language
 
+// A command line of one of the shapes most lines have (a line command, a
+// box, an annotation, a move, a turn, a jump, a line with nothing to read),
+// read in one go:
+// shape() returns true only for a line the general scanners read without an
+// error, with what they would find.
+struct Shape {
+    std::size_t indent = 0;      // the blanks before the command
+    std::size_t pos = 0;         // where its character is
+    char cmd = 0;                // the command character ('\n' for an empty line)
+    int minus = 0;               // a '-' before it
+    int dash = 0;                // a '!' after a line command's letter
+    int slot = -1;               // the label of a line command, a move or a jump, or -1
+    int turn = -1;               // the direction a turn names
+    double val[2] = {0, 0};      // a line's length or a move's; a box's width and height
+    std::string_view text[2];    // their texts: as written, or the length's value
+    std::string_view contents;   // the quoted text of a box or an annotation
+};
+bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh);
 void scgen(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);   // scale by the general scanners alone
+void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& ext);
 void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);
 void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
@@ -683,20 +702,6 @@ inline int nodebucket(const Labels& lab, double x)
 }
 // True when a circle node lies within a of (x, y), strictly on both axes.
 bool atnode(const Labels& lab, double x, double y, double a);
-// A command line of one of the shapes most lines have (a line command, a
-// box, an annotation, a jump, a line with nothing to read), read in one go:
-// shape() returns true only for a line the general scanners read without an
-// error, with what they would find.
-struct Shape {
-    char cmd = 0;                // the command character ('\n' or '\0' for none)
-    int minus = 0;               // a '-' before it
-    int dash = 0;                // a '!' after a line command's letter
-    int slot = -1;               // the label of a line command or a jump, or -1
-    double val[2] = {0, 0};      // a line's length; a box's width and height
-    std::string_view text[2];    // their texts: as written, or the length's value
-    std::string_view contents;   // the quoted text of a box or an annotation
-};
-bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh);
 void scsave(std::size_t pos, std::string_view line, double curx, double cury, Labels& lab,
             Extents& ext, int& errcode);
 void scadd(std::size_t pos, std::string_view line, Labels& lab, double curx, double cury,
@@ -837,6 +842,9 @@ void move(std::size_t pos, std::string_view line, char letter, const Labels& lab
           const Lengths& len, int& errcode);
 void subcmove(std::size_t pos, std::string_view line, char letter, const Labels& lab,
               Points& pt, const Lengths& len, int& errcode);
+// A move whose operand has been read: by d, or to the label in slot (>= 0).
+void scshift(char letter, int slot, double d, const Labels& lab, Points& pt, Extents& ext);
+void shift(char letter, int slot, double d, const Labels& lab, Points& pt);
 void scgo(std::size_t pos, std::string_view line, const Labels& lab, Points& pt, int& errcode);
 void go(std::size_t pos, std::string_view line, const Labels& lab, Points& pt, int dir,
         double c, int& errcode);

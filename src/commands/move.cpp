@@ -8,14 +8,6 @@ void move(std::size_t pos, std::string_view line, char letter, const Labels& lab
     double d = 0;
     int slot = -1;
     int dist = moveop(pos, line, lab, len, d, slot, errcode);
-    if (errcode != 0)
-        return;
-    auto s = static_cast<std::size_t>(slot);
-    if (letter == 'x') {
-        pt.curx = dist ? pt.curx + d : lab.labx[s];
-        pt.refx = pt.curx;
-    } else {
-        pt.cury = dist ? pt.cury + d : lab.laby[s];
-        pt.refy = pt.cury;
-    }
+    if (errcode == 0)
+        shift(letter, dist ? -1 : slot, d, lab, pt);
 }

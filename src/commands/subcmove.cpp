@@ -8,11 +8,6 @@ void subcmove(std::size_t pos, std::string_view line, char letter, const Labels&
     double d = 0;
     int slot = -1;
     int dist = moveop(pos, line, lab, len, d, slot, errcode);
-    if (errcode != 0)
-        return;
-    auto s = static_cast<std::size_t>(slot);
-    if (letter == 'X')
-        pt.refx = dist ? pt.refx + d : lab.labx[s];
-    else
-        pt.refy = dist ? pt.refy + d : lab.laby[s];
+    if (errcode == 0)
+        shift(letter, dist ? -1 : slot, d, lab, pt);
 }

@@ -54,13 +54,20 @@ void pass1(Reader& src, State& st, const Options& opt)
     if (!quiet)
         put(tm, "Checking Quillard source file:  ");
     while (rdview(src, line, buf)) {
-        int minus = 0;
-        std::size_t cpos = cmdpos(line, minus);
-        char ch = at(line, cpos);
         ++lineno;
         errcode = 0;
         std::size_t mark = tm.buf.size();
         bool whole = line.size() < MAXREAD && !src.nul;
+        // The line's command: from its shape when it has a common one.
+        Shape sh;
+        bool shaped = whole && shape(line, st.lab, st.len, sh);
+        int minus = sh.minus;
+        std::size_t cpos = 0;
+        char ch = sh.cmd;
+        if (!shaped) {
+            cpos = cmdpos(line, minus);
+            ch = at(line, cpos);
+        }
         if (pending && whole && setslast(ch, minus)) {
             if (st.cuts.size() == MAXCUTS) {
                 // Too many: every other one goes, the pieces grow twice as long.
@@ -87,8 +94,10 @@ void pass1(Reader& src, State& st, const Options& opt)
             errcode = 11;
         else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
+        else if (shaped)
+            scshape(sh, st.lab, st.dir, st.pt, st.ext);
         else
-            scale(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
+            scgen(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
         if (cutting && whole && errcode == 0 && ch == '\\') {
             // A parameter line as the second pass takes it.  After an error
             // the second pass may take it otherwise: the guesses after it may

@@ -223,7 +223,11 @@ Lineno pieces(Reader& src, State& st, Sink& out, const Options& opt)
         if (over) {
             // dropped
         } else if (j == 0 || (p.first == 0 && right(st, cuts[j - 1]))) {
-            put(out, p.out);
+            // Straight to the stream: a piece is copied once more otherwise.
+            if (out.fp != nullptr)
+                putlarge(out, p.out);
+            else
+                put(out, p.out);
             put(term, p.msgs);
             st.dir = p.dir;
             st.par = p.par;

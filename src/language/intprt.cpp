@@ -11,9 +11,13 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
     Shape sh;   // the operands of a line of a common shape, read in one go
     bool shaped = shape(line, lab, len, sh);
     double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry
-    int minus = 0;
-    std::size_t i = cmdpos(line, minus);
-    if (std::size_t indent = skipbl(line, 0); indent > 0)
+    int minus = sh.minus;
+    std::size_t i = sh.pos, indent = sh.indent;
+    if (!shaped) {
+        i = cmdpos(line, minus);
+        indent = skipbl(line, 0);
+    }
+    if (indent > 0)
         workbuf.assign(line.data(), indent);
     else
         workbuf.clear();
@@ -97,11 +101,17 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
     case 'x': case 'y':
         pt.lastx = pt.curx;
         pt.lasty = pt.cury;
-        move(i, line, ch, lab, pt, len, errcode);
+        if (shaped)
+            shift(ch, sh.slot, sh.val[0], lab, pt);
+        else
+            move(i, line, ch, lab, pt, len, errcode);
         workbuf.clear();
         break;
     case 'X': case 'Y':
-        subcmove(i, line, ch, lab, pt, len, errcode);
+        if (shaped)
+            shift(ch, sh.slot, sh.val[0], lab, pt);
+        else
+            subcmove(i, line, ch, lab, pt, len, errcode);
         workbuf.clear();
         break;
     case 'g':
@@ -117,7 +127,10 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         workbuf.clear();
         break;
     case 't':
-        scdir(i, line, dir, errcode);
+        if (shaped)
+            dir = sh.turn;
+        else
+            scdir(i, line, dir, errcode);
         workbuf.clear();
         break;
     default:

@@ -1,26 +1,71 @@
 #include "quillard.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr unsigned MASK = NAMEIDX - 1;
 
-// Names are short: compared here byte by byte rather than through a call.
+// Names are short (at most MAXNAME characters): they are read and compared
+// in words of eight bytes, four or one, the last word overlapping the one
+// before, never past the name's end.
+inline std::uint64_t load8(const char* p)
+{
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+inline std::uint32_t load4(const char* p)
+{
+    std::uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
+// The bytes of a name as at most four words: their number, and the words.
+inline int words(std::string_view name, std::uint64_t w[4])
+{
+    const char* p = name.data();
+    std::size_t n = name.size();
+    if (n >= 8) {
+        int k = 0;
+        for (std::size_t i = 0; i + 8 < n; i += 8)
+            w[k++] = load8(p + i);
+        w[k++] = load8(p + n - 8);
+        return k;
+    }
+    if (n >= 4) {
+        w[0] = load4(p) | std::uint64_t{load4(p + n - 4)} << 32;
+        return 1;
+    }
+    w[0] = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        w[0] |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    return 1;
+}
+
 bool same(const std::string& a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
-    for (std::size_t k = 0; k < b.size(); ++k)
-        if (a[k] != b[k])
+    std::uint64_t x[4], y[4];
+    int n = words(a, x);
+    words(b, y);
+    for (int k = 0; k < n; ++k)
+        if (x[k] != y[k])
             return false;
     return true;
 }
 
 unsigned hash(std::string_view name)
 {
-    std::uint32_t h = 2166136261u;   // FNV-1a
-    for (char ch : name)
-        h = (h ^ static_cast<unsigned char>(ch)) * 16777619u;
-    return h ^ (h >> 15);
+    std::uint64_t w[4];
+    int n = words(name, w);
+    std::uint64_t h = name.size() * 0x9e3779b97f4a7c15u;
+    for (int k = 0; k < n; ++k)
+        h = (h ^ w[k]) * 0xff51afd7ed558ccdu;
+    return static_cast<unsigned>(h >> 40);
 }
 
 // Enters slot s unless its name is in already (an earlier slot comes first).

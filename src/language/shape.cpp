@@ -3,6 +3,8 @@
 // The shapes most command lines have, read in one go for both passes:
 //
 //   [-] r (1.5)   [-] R ! ($len)   r (label)      a line command
+//   x (1.5)   Y ($len)   x (label)               a move
+//   t (r)                                         a turn
 //   [-] b (1.4, $h, "text")                       a box, framed or dashed
 //   c ("text")                                    an annotation
 //   g (label)                                     a jump
@@ -130,6 +132,21 @@ inline bool quote(const char* p, std::string_view& contents)
     return *p == ')' && ends(skip(p + 1));
 }
 
+// '(' and the operand of a line command or a move, a length or a label,
+// and the end of the line.
+inline bool target(const char* p, const Labels& lab, const Lengths& len, Shape& sh)
+{
+    if (*p != '(')
+        return false;
+    p = skip(p + 1);
+    if (numstart(*p)) {
+        p = operand(p, ')', len, sh.val[0], sh.text[0]);
+        return p != nullptr && ends(skip(p + 1));
+    }
+    sh.slot = label(p, lab);
+    return sh.slot >= 0;
+}
+
 }  // namespace
 
 bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh)
@@ -137,28 +154,20 @@ bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& 
     if (line.empty() || line.back() != '\n')
         return false;
     const char* p = skip(line.data());
+    sh.indent = static_cast<std::size_t>(p - line.data());
     sh.minus = *p == '-';
     if (sh.minus)
         p = skip(p + 1);
+    sh.pos = static_cast<std::size_t>(p - line.data());
     char ch = *p;
     sh.cmd = ch;
-    if (linedir(ch) >= 0) {
+    switch (ch) {
+    case 'r': case 'u': case 'l': case 'd': case 'R': case 'U': case 'L': case 'D':
         p = skip(p + 1);
         sh.dash = *p == '!';
-        if (sh.dash)
-            p = skip(p + 1);
-        if (*p != '(')
-            return false;
-        const char* q = skip(p + 1);
-        if (numstart(*q)) {
-            sh.slot = -1;
-            q = operand(q, ')', len, sh.val[0], sh.text[0]);
-            return q != nullptr && ends(skip(q + 1));
-        }
-        sh.slot = label(q, lab);
-        return sh.slot >= 0;
-    }
-    switch (ch) {
+        return target(sh.dash ? skip(p + 1) : p, lab, len, sh);
+    case 'x': case 'y': case 'X': case 'Y':
+        return !sh.minus && target(skip(p + 1), lab, len, sh);
     case '\n': case '%':
         return !sh.minus;
     case 'b': case 'B': {
@@ -174,6 +183,14 @@ bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& 
     case 'c':
         p = skip(p + 1);
         return !sh.minus && *p == '(' && quote(p + 1, sh.contents);
+    case 't':
+        p = skip(p + 1);
+        if (sh.minus || *p != '(')
+            return false;
+        p = skip(p + 1);
+        // Only the lower-case letters name a direction.
+        sh.turn = *p >= 'a' ? linedir(*p) : -1;
+        return sh.turn >= 0 && p[1] == ')' && ends(skip(p + 2));
     case 'g':
         p = skip(p + 1);
         if (sh.minus || *p != '(')

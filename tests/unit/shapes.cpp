@@ -29,6 +29,7 @@ const Pieces NUM = {"1.5", "-0.25", ".5", "5.", "4", "0.75", "-", ".", "-.", "0"
                     "$" + N31, "1,5", "x"};
 const Pieces NAME = {"A", "B", "node", "dup", "C", "undef", "=x", "9a", ".a", "-a", "$a", "a b",
                      " A", "A ", N30, N31, "", "a(b", "a,b", "a\"b", "A)"};
+const Pieces TURN = {"r", "u", "l", "d", "R", "x", "r ", "rr", "", "(r"};
 const Pieces TEXT = {"\"Plant\"", "\"\"", "\"a, b\"", "\"open", "\"x\" y", " \"$u_5$\" ",
                      "\"a)b\"", "Plant", "\"%%\""};
 const Pieces TAIL = {"", "", "", " ", " %% note", "%%", "%", " % x", " x", "\t", ")"};
@@ -46,10 +47,17 @@ struct Gen {
     std::string line()
     {
         std::string s = pick(INDENT) + pick(MINUS);
-        switch (rng() % 6) {
+        switch (rng() % 8) {
         case 0: case 1:
             s += "rludRLUD"[rng() % 8] + pick(BLANK) + pick(BANG) + pick(BLANK) + "(" +
                  pick(BLANK) + (rng() % 3 ? pick(NUM) : pick(NAME)) + ")";
+            break;
+        case 6:
+            s += "xyXY"[rng() % 4] + pick(BLANK) + "(" + pick(BLANK) +
+                 (rng() % 3 ? pick(NUM) : pick(NAME)) + ")";
+            break;
+        case 7:
+            s += "t" + pick(BLANK) + "(" + pick(BLANK) + pick(TURN) + ")";
             break;
         case 2:
             s += std::string(rng() % 2 ? "b" : "B") + pick(BLANK) + "(" + pick(NUM) + "," +
@@ -168,7 +176,7 @@ void general2(const std::string& line, const Labels& lab, const Lengths& len, Pa
     std::size_t i = cmdpos(line, minus);
     char ch = at(line, i);
     r.err = 0;
-    if (ch != 'c') {
+    if (std::strchr("cXYt", ch) == nullptr) {
         r.pt.lastx = r.pt.curx;
         r.pt.lasty = r.pt.cury;
     }
@@ -182,6 +190,12 @@ void general2(const std::string& line, const Labels& lab, const Lengths& len, Pa
         box(i, line, r.out, ch == 'B', r.dir, r.pt, r.par.c, r.par.d, len, minus, 0, r.err);
     } else if (ch == 'c') {
         wcomment(i, line, r.out, r.par.c, r.dir, r.pt.refx, r.pt.refy, r.err);
+    } else if (ch == 'x' || ch == 'y') {
+        move(i, line, ch, lab, r.pt, len, r.err);
+    } else if (ch == 'X' || ch == 'Y') {
+        subcmove(i, line, ch, lab, r.pt, len, r.err);
+    } else if (ch == 't') {
+        scdir(i, line, r.dir, r.err);
     } else {
         go(i, line, lab, r.pt, r.dir, r.par.c, r.err);
     }

@@ -1,0 +1,34 @@
+#include "quillard.h"
+
+// First pass of a line of a common shape, as shape() read it: a line
+// command, a box or a move moves the current point and widens the extents,
+// a turn sets the direction, a jump moves the point to its label; the other
+// shapes change nothing.
+void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& ext)
+{
+    int ld = linedir(sh.cmd);
+    if (ld >= 0) {
+        dir = ld;
+        auto s = static_cast<std::size_t>(sh.slot);
+        if (sh.slot < 0)
+            stride(sh.minus ? (dir + 2) % 4 : dir, sh.val[0], pt, ext);
+        else if (dir == 0 || dir == 2)
+            pt.curx = lab.labx[s];
+        else
+            pt.cury = lab.laby[s];
+    } else if (sh.cmd == 'b' || sh.cmd == 'B') {
+        double w = sh.val[0], h = sh.val[1];
+        int way = sh.minus ? (dir + 2) % 4 : dir;
+        Boxpos bp = boxpos(way, pt.curx, pt.cury, w, h);
+        minmax(bp.x + w, bp.y + h, bp.x, bp.y, ext);
+        pt.curx = bp.x1;
+        pt.cury = bp.y1;
+    } else if (sh.cmd == 'x' || sh.cmd == 'y' || sh.cmd == 'X' || sh.cmd == 'Y') {
+        scshift(sh.cmd, sh.slot, sh.val[0], lab, pt, ext);
+    } else if (sh.cmd == 't') {
+        dir = sh.turn;
+    } else if (sh.cmd == 'g') {
+        pt.curx = lab.labx[static_cast<std::size_t>(sh.slot)];
+        pt.cury = lab.laby[static_cast<std::size_t>(sh.slot)];
+    }
+}
