@@ -163,6 +163,7 @@ void BM_interpret(benchmark::State& state, std::string line)
             st.len.idx = lenidx;
         }
         int drawn = 0, errcode = 0;
+        outbuf.clear();
         interpret(line, workbuf, outbuf, st.lab, st.dir, st.par, st.pt, st.len, drawn, 0, 0,
                   errcode);
         benchmark::DoNotOptimize(outbuf.data());

@@ -38,6 +38,7 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
             double cury, const Labels& lab, const Lengths& len, std::string& workbuf,
             int& errcode)
 {
+    std::size_t mark = outbuf.size();   // where this line's LaTeX starts
     std::size_t i = pos + 1;
     while (isblank_(at(line, i)))
         workbuf += line[i++];
@@ -72,7 +73,8 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
         } else if (sel == '*' || sel == '/' || sel == '@') {
             i += 2;
             if (!texname(line, i, name, errcode)) {
-                outbuf = "\n";   // never half a line of LaTeX
+                outbuf.resize(mark);   // never half a line of LaTeX
+                outbuf += '\n';
                 return;
             }
             int slot = lookup(lab, name, errcode);
@@ -89,7 +91,8 @@ void texcom(std::size_t pos, std::string_view line, std::string& outbuf, double 
             bool neg = sel == '-';
             i += neg ? 3 : 2;
             if (!texname(line, i, name, errcode)) {
-                outbuf = "\n";   // never half a line of LaTeX
+                outbuf.resize(mark);   // never half a line of LaTeX
+                outbuf += '\n';
                 return;
             }
             int slot = findlen(len, name);

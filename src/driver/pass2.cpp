@@ -29,7 +29,7 @@ void annotate(const State& st, Lineno lineno, std::string& buf)
 
 void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
 {
-    std::string buf, workbuf, outbuf;   // buf: a line that does not lie whole in the reader's block
+    std::string buf, workbuf, note;   // buf: a line that does not lie whole in the reader's block
     std::string_view line;
     Lineno lineno = span.from;
     int errcode = 0;
@@ -41,6 +41,7 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
         errcode = 0;
         bool dispatched = false;
         std::size_t mark = tm.buf.size();
+        std::size_t start = out.buf.size();   // where the line's LaTeX goes
         if (line.size() >= MAXREAD) {
             errcode = 11;
         } else if (src.nul) {
@@ -50,7 +51,7 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
             workbuf.assign(line.substr(0, skipbl(line, 0)));
             dispatched = true;
         } else {
-            interpret(line, workbuf, outbuf, st.lab, st.dir, st.par, st.pt, st.len, drawn,
+            interpret(line, workbuf, out.buf, st.lab, st.dir, st.par, st.pt, st.len, drawn,
                       opt.boxopt, opt.sopt, errcode);
             dispatched = true;
         }
@@ -62,15 +63,21 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
                 st.failed = 1;
         }
         // A piece of an overlong line is not dispatched and writes nothing.
+        // The line's LaTeX went straight to the sink, its indentation goes
+        // before it.
         if (dispatched) {
-            if (errcode == 1 || errcode == 4 || errcode == 7)
-                outbuf = "\n";
-            put(out, workbuf);
-            put(out, outbuf);
+            if (errcode == 1 || errcode == 4 || errcode == 7) {
+                out.buf.resize(start);
+                out.buf += '\n';
+            }
+            if (!workbuf.empty())
+                out.buf.insert(start, workbuf);
+            if (out.fp != nullptr && out.buf.size() >= SINKBLOCK)
+                drain(out);
         }
         if (opt.hopt && drawn) {
-            annotate(st, lineno, outbuf);
-            put(out, outbuf);
+            annotate(st, lineno, note);
+            put(out, note);
         }
         if (opt.ends)
             opt.ends->push_back(out.buf.size());

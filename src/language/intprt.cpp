@@ -1,13 +1,12 @@
 #include "quillard.h"
 
-// Second-pass dispatcher: leaves the line's indentation in workbuf and its
-// LaTeX in outbuf, keeps the last point and the drawn flag.
+// Second-pass dispatcher: leaves the line's indentation in workbuf, appends
+// its LaTeX to outbuf, keeps the last point and the drawn flag.
 void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
                const Labels& lab, int& dir, Params& par, Points& pt, Lengths& len,
                int& drawn, int boxopt, int sopt, int& errcode)
 {
     errcode = 0;
-    outbuf.clear();
     Shape sh;   // the operands of a line of a common shape, read in one go
     bool shaped = shape(line, lab, len, sh);
     double lastx = pt.lastx, lasty = pt.lasty;   // as they stand on entry

@@ -97,6 +97,7 @@ inline Observation observe(std::string_view source, std::string_view conf, const
         } else if (s.line.find('\0') != std::string::npos) {
             s.err2 = 1;
         } else {
+            outbuf.clear();
             interpret(s.line, workbuf, outbuf, st.lab, st.dir, st.par, st.pt, st.len, drawn,
                       opt.boxopt, opt.sopt, s.err2);
             if (s.err2 == 1 || s.err2 == 4 || s.err2 == 7)
