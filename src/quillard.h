@@ -283,10 +283,15 @@ struct Sink {
     bool error = false;   // a write to fp failed
     bool tty = false;     // fp is a terminal: the transcript is shown as the run goes
     // The last progress number written, "[n]" in count[from..24), so that the
-    // next one is counted on in its text.
+    // next one is counted on in its text; 16 bytes more, so that any number
+    // can be copied as 16 bytes from its '['.
     std::int64_t counted = -1;
     std::size_t from = 1;
-    char count[24];
+    char count[24 + 16] = {};
+    // Progress numbers owed: those after counted, up to counted + owed, are
+    // written out in one go (settle) before anything else is put in the sink,
+    // rather than one by one as the lines go.
+    std::int64_t owed = 0;
     // A file being written whole, whose written blocks are handed to the
     // disk as the run goes (see drain): its descriptor, -1 for none, and how
     // far it has been written and handed over.
@@ -298,12 +303,15 @@ constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in bl
 
 bool drain(Sink& sink);   // writes out what is buffered; false when a write failed
 void putlarge(Sink& sink, std::string_view text);
+void settle(Sink& sink);   // appends the owed progress numbers
 
 // Appends text to the sink; a stream's sink writes out in large blocks.
 inline void put(Sink& sink, std::string_view text)
 {
     if (text.empty())
         return;
+    if (sink.owed > 0)
+        settle(sink);
     if (sink.fp != nullptr && text.size() >= SINKBLOCK) {
         putlarge(sink, text);
         return;
@@ -313,7 +321,17 @@ inline void put(Sink& sink, std::string_view text)
         drain(sink);
 }
 void putnum(Sink& sink, std::int64_t n);   // decimal text of n
-void progress(Sink& sink, std::int64_t n); // "[n]"
+// The progress number of a line: "[n]".  The numbers of a pass follow one
+// another: each is owed until a batch of them is written (progslow).
+constexpr std::int64_t OWEDMAX = 4096;
+void progslow(Sink& sink, std::int64_t n);
+inline void progress(Sink& sink, std::int64_t n)
+{
+    if (n == sink.counted + sink.owed + 1 && sink.owed < OWEDMAX && sink.from > 1 && n > 0)
+        ++sink.owed;
+    else
+        progslow(sink, n);
+}
 bool flush(Sink& sink);                    // false when a write failed
 void show(Sink& sink);   // flushes a terminal's sink, so that it shows how far the run got
 

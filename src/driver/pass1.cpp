@@ -120,6 +120,7 @@ void pass1(Reader& src, State& st, const Options& opt)
         if (!opt.nopt && !quiet)
             progress(tm, lineno);
     }
+    settle(tm);
     if (quiet)
         return;
     if (opt.nopt) {

@@ -84,6 +84,7 @@ void lines2(Reader& src, State& st, Sink& out, const Options& opt, Span& span)
         if (!opt.nopt && !quiet)
             progress(tm, lineno);
     }
+    settle(tm);
     span.from = lineno;
 }
 

@@ -223,12 +223,13 @@ Lineno pieces(Reader& src, State& st, Sink& out, const Options& opt)
         if (over) {
             // dropped
         } else if (j == 0 || (p.first == 0 && right(st, cuts[j - 1]))) {
-            // Straight to the stream: a piece is copied once more otherwise.
-            if (out.fp != nullptr)
-                putlarge(out, p.out);
-            else
-                put(out, p.out);
-            put(term, p.msgs);
+            // Straight to the streams: a piece is copied once more otherwise.
+            for (auto [sink, text] : {std::pair<Sink*, std::string*>{&out, &p.out}, {&term, &p.msgs}}) {
+                if (sink->fp != nullptr)
+                    putlarge(*sink, *text);
+                else
+                    put(*sink, *text);
+            }
             st.dir = p.dir;
             st.par = p.par;
             st.len = p.len;

@@ -38,6 +38,7 @@ void putlarge(Sink& sink, std::string_view text)
 
 bool drain(Sink& sink)
 {
+    settle(sink);
     if (sink.fp != nullptr) {
         if (!sink.buf.empty())
             emit(sink, sink.buf.data(), sink.buf.size());
@@ -67,7 +68,7 @@ void putnum(Sink& sink, std::int64_t n)
 
 namespace {
 
-constexpr std::size_t END = sizeof Sink::count - 1;   // where the ']' of a progress number stands
+constexpr std::size_t END = 23;   // where the ']' of a progress number stands
 
 // Writes "[n]" afresh at the end of the sink's count text; returns where the
 // '[' stands.
@@ -85,30 +86,68 @@ constexpr std::size_t END = sizeof Sink::count - 1;   // where the ']' of a prog
     return p;
 }
 
-}  // namespace
-
-// The progress number of a line: "[n]".  The numbers of a pass follow one
-// another, so the text of the last one is counted on by one in place.
-void progress(Sink& sink, std::int64_t n)
+// Counts the sink's last progress number on by one, in place; returns where
+// its '[' stands.
+std::size_t step(Sink& sink)
 {
     char* text = sink.count;
     std::size_t p = sink.from - 1;   // the '[' of the last number
-    if (n > 0 && n == sink.counted + 1 && p > 0) {
-        std::size_t d = END - 1;
-        while (d > p && text[d] == '9')
-            text[d--] = '0';
-        if (d > p) {
-            ++text[d];
-        } else {
-            text[p] = '1';   // one digit more, where the '[' stood
-            text[--p] = '[';
-        }
+    std::size_t d = END - 1;
+    while (d > p && text[d] == '9')
+        text[d--] = '0';
+    if (d > p) {
+        ++text[d];
     } else {
-        p = count(sink, n);
+        text[p] = '1';   // one digit more, where the '[' stood
+        text[--p] = '[';
     }
     sink.from = p + 1;
-    sink.counted = n;
-    sink.buf.append(text + p, sizeof sink.count - p);
+    ++sink.counted;
+    return p;
+}
+
+}  // namespace
+
+// The owed numbers go into room made for them at once, none longer than the
+// last.  Each is copied as the 16 bytes from its '[' (a number below 10^14
+// and its brackets fit), and the next one overwrites what is not its own.
+void settle(Sink& sink)
+{
+    if (sink.owed <= 0)
+        return;
+    std::size_t longest = 2;
+    for (std::int64_t m = sink.counted + sink.owed; m > 0; m /= 10)
+        ++longest;
+    std::size_t old = sink.buf.size();
+    sink.buf.resize(old + static_cast<std::size_t>(sink.owed) * longest + 16);
+    char* q = sink.buf.data() + old;
+    for (; sink.owed > 0; --sink.owed) {
+        std::size_t p = step(sink);
+        std::size_t n = END + 1 - p;
+        if (n <= 16)
+            std::memcpy(q, sink.count + p, 16);
+        else
+            std::memcpy(q, sink.count + p, n);
+        q += n;
+    }
+    sink.buf.resize(static_cast<std::size_t>(q - sink.buf.data()));
+}
+
+// A progress number that does not follow the owed ones, or one too many of
+// them: the owed ones are written, then "[n]", counted on from the last one
+// where it follows it.
+void progslow(Sink& sink, std::int64_t n)
+{
+    settle(sink);
+    std::size_t p;
+    if (n > 0 && n == sink.counted + 1 && sink.from > 1) {
+        p = step(sink);
+    } else {
+        p = count(sink, n);
+        sink.from = p + 1;
+        sink.counted = n;
+    }
+    sink.buf.append(sink.count + p, END + 1 - p);
     if (sink.fp != nullptr && sink.buf.size() >= SINKBLOCK)
         drain(sink);
 }
