@@ -653,15 +653,20 @@ void temporary(int slot, const std::string* path);   // 0 output, 1 backup; null
 // read in one go:
 // shape() returns true only for a line the general scanners read without an
 // error, with what they would find.
+//
+// shape() sets every member, so that a Shape it fills line after line costs
+// nothing to make (its members have no initializers: zeroing it all would
+// cost more than reading most lines); one filled otherwise starts as
+// Shape{}.
 struct Shape {
-    std::size_t indent = 0;      // the blanks before the command
-    std::size_t pos = 0;         // where its character is
-    char cmd = 0;                // the command character ('\n' for an empty line)
-    int minus = 0;               // a '-' before it
-    int dash = 0;                // a '!' after a line command's letter
-    int slot = -1;               // the label of a line command, a move or a jump, or -1
-    int turn = -1;               // the direction a turn names
-    double val[2] = {0, 0};      // a line's length or a move's; a box's width and height
+    std::size_t indent;          // the blanks before the command
+    std::size_t pos;             // where its character is
+    char cmd;                    // the command character ('\n' for an empty line)
+    int minus;                   // a '-' before it
+    int dash;                    // a '!' after a line command's letter
+    int slot;                    // the label of a line command, a move or a jump, or -1
+    int turn;                    // the direction a turn names
+    double val[2];               // a line's length or a move's; a box's width and height
     std::string_view text[2];    // their texts: as written, or the length's value
     std::string_view contents;   // the quoted text of a box or an annotation
 };

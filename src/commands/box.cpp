@@ -9,7 +9,7 @@ void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed
     Boxgeom bg;
     if (!boxop(pos, line, dir, minus, len, bg, errcode))
         return;
-    Shape sh;
+    Shape sh{};
     sh.minus = minus;
     sh.val[0] = bg.w;
     sh.val[1] = bg.h;

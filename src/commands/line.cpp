@@ -11,7 +11,8 @@ void dline(int dash, int cap, std::size_t pos, std::string_view line, std::strin
         errcode = 1;
         return;
     }
-    Shape sh;
+    Shape sh{};
+    sh.slot = -1;
     sh.dash = dash;
     sh.minus = minus;
     std::string lentext;   // the operand as written, or the length's value

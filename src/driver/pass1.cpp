@@ -51,6 +51,7 @@ void pass1(Reader& src, State& st, const Options& opt)
     Params later = st.par;
     st.cuts.clear();
     Sink& tm = term;   // this thread's, looked up once
+    Shape sh;          // each line's, when it has a common shape
     if (!quiet)
         put(tm, "Checking Quillard source file:  ");
     while (rdview(src, line, buf)) {
@@ -59,7 +60,6 @@ void pass1(Reader& src, State& st, const Options& opt)
         std::size_t mark = tm.buf.size();
         bool whole = line.size() < MAXREAD && !src.nul;
         // The line's command: from its shape when it has a common one.
-        Shape sh;
         bool shaped = whole && shape(line, st.lab, st.len, sh);
         int minus = sh.minus;
         std::size_t cpos = 0;

@@ -151,6 +151,12 @@ inline bool target(const char* p, const Labels& lab, const Lengths& len, Shape& 
 
 bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh)
 {
+    sh.indent = sh.pos = 0;
+    sh.cmd = 0;
+    sh.minus = sh.dash = 0;
+    sh.slot = sh.turn = -1;
+    sh.val[0] = sh.val[1] = 0;
+    sh.text[0] = sh.text[1] = sh.contents = {};
     if (line.empty() || line.back() != '\n')
         return false;
     const char* p = skip(line.data());
