@@ -156,7 +156,9 @@ bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& 
     sh.minus = sh.dash = 0;
     sh.slot = sh.turn = -1;
     sh.val[0] = sh.val[1] = 0;
-    sh.text[0] = sh.text[1] = sh.contents = {};
+    sh.text[0] = {};
+    sh.text[1] = {};
+    sh.contents = {};
     if (line.empty() || line.back() != '\n')
         return false;
     const char* p = skip(line.data());
