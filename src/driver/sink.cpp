@@ -1,6 +1,7 @@
 #include "quillard.h"
 
 #include <charconv>
+#include <utility>
 
 #ifdef __linux__
 #include <fcntl.h>
@@ -108,29 +109,39 @@ std::size_t step(Sink& sink)
 
 }  // namespace
 
-// The owed numbers go into room made for them at once, none longer than the
-// last.  Each is copied as the 16 bytes from its '[' (a number below 10^14
-// and its brackets fit), and the next one overwrites what is not its own.
+// The owed numbers are counted on in the sink's count text, put together
+// on the stack and appended a few thousand bytes at a time.  Each is copied
+// as the 16 bytes from its '[' (a number below 10^14 and its brackets fit),
+// and the next one overwrites what is not its own.
 void settle(Sink& sink)
 {
-    if (sink.owed <= 0)
-        return;
-    std::size_t longest = 2;
-    for (std::int64_t m = sink.counted + sink.owed; m > 0; m /= 10)
-        ++longest;
-    std::size_t old = sink.buf.size();
-    sink.buf.resize(old + static_cast<std::size_t>(sink.owed) * longest + 16);
-    char* q = sink.buf.data() + old;
-    for (; sink.owed > 0; --sink.owed) {
-        std::size_t p = step(sink);
+    char room[4096];
+    std::size_t used = 0;
+    char* text = sink.count;
+    std::size_t p = sink.from - 1;   // the '[' of the last number
+    for (std::int64_t k = 0; k < sink.owed; ++k) {
+        if (used > sizeof room - sizeof sink.count)
+            sink.buf.append(room, std::exchange(used, 0));
+        std::size_t d = END - 1;
+        while (d > p && text[d] == '9')
+            text[d--] = '0';
+        if (d > p) {
+            ++text[d];
+        } else {
+            text[p] = '1';   // one digit more, where the '[' stood
+            text[--p] = '[';
+        }
         std::size_t n = END + 1 - p;
         if (n <= 16)
-            std::memcpy(q, sink.count + p, 16);
+            std::memcpy(room + used, text + p, 16);
         else
-            std::memcpy(q, sink.count + p, n);
-        q += n;
+            std::memcpy(room + used, text + p, n);
+        used += n;
     }
-    sink.buf.resize(static_cast<std::size_t>(q - sink.buf.data()));
+    sink.buf.append(room, used);
+    sink.from = p + 1;
+    sink.counted += sink.owed;
+    sink.owed = 0;
 }
 
 // A progress number that does not follow the owed ones, or one too many of
