@@ -798,9 +798,6 @@ struct Boxgeom {
     std::string width, height;   // the operand texts, written unchanged
     std::string_view contents;   // the quoted text, in the line
     double w = 0, h = 0;         // the sizes
-    double x0 = 0, y0 = 0;       // the current point before the box
-    double x = 0, y = 0;         // the lower-left corner
-    double x1 = 0, y1 = 0;       // the current point after the box
 };
 // Where a box of w by h lies when drawn from (x0, y0) in direction way:
 // forward from the point, centred across the way; its lower-left corner
@@ -817,8 +814,17 @@ inline Boxpos boxpos(int way, double x0, double y0, double w, double h)
     default: return {x0 - w / 2, y0 - h, x0, y0 - h};
     }
 }
-bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
-           Boxgeom& bg, int& errcode);
+// The first pass of a box of w by h drawn in direction way (reversed under
+// '-'): it widens the extents and the current point moves past it.
+inline void boxstep(int way, double w, double h, Points& pt, Extents& ext)
+{
+    Boxpos bp = boxpos(way, pt.curx, pt.cury, w, h);
+    minmax(bp.x + w, bp.y + h, bp.x, bp.y, ext);
+    pt.curx = bp.x1;
+    pt.cury = bp.y1;
+}
+bool boxop(std::size_t pos, std::string_view line, const Lengths& len, Boxgeom& bg,
+           int& errcode);
 void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents& ext,
            const Lengths& len, int minus, int& errcode);
 void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed, int dir,

@@ -7,7 +7,7 @@ void box(std::size_t pos, std::string_view line, std::string& outbuf, int dashed
          int& errcode)
 {
     Boxgeom bg;
-    if (!boxop(pos, line, dir, minus, len, bg, errcode))
+    if (!boxop(pos, line, len, bg, errcode))
         return;
     Shape sh{};
     sh.minus = minus;

@@ -1,11 +1,10 @@
 #include "quillard.h"
 
 // Reads the operands of a box line, '(width, height, "contents")' and the
-// end of the line, and works out where the box lies: its lower-left corner
-// (X, Y) and the current point after it.  Returns false, with the error code
-// set, when the line is not in order.
-bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Lengths& len,
-           Boxgeom& bg, int& errcode)
+// end of the line.  Returns false, with the error code set, when the line is
+// not in order.
+bool boxop(std::size_t pos, std::string_view line, const Lengths& len, Boxgeom& bg,
+           int& errcode)
 {
     std::size_t i = skipbl(line, pos + 1);
     if (at(line, i) != '(') {
@@ -24,12 +23,5 @@ bool boxop(std::size_t pos, std::string_view line, int dir, int minus, const Len
         return false;
     bg.w = w;
     bg.h = h;
-    // The box lies forward from the current point, or backward under '-'.
-    int way = minus ? (dir + 2) % 4 : dir;
-    Boxpos bp = boxpos(way, bg.x0, bg.y0, w, h);
-    bg.x = bp.x;
-    bg.y = bp.y;
-    bg.x1 = bp.x1;
-    bg.y1 = bp.y1;
     return true;
 }

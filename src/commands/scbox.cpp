@@ -6,11 +6,6 @@ void scbox(std::size_t pos, std::string_view line, int dir, Points& pt, Extents&
            const Lengths& len, int minus, int& errcode)
 {
     Boxgeom bg;
-    bg.x0 = pt.curx;
-    bg.y0 = pt.cury;
-    if (!boxop(pos, line, dir, minus, len, bg, errcode))
-        return;
-    minmax(bg.x + bg.w, bg.y + bg.h, bg.x, bg.y, ext);
-    pt.curx = bg.x1;
-    pt.cury = bg.y1;
+    if (boxop(pos, line, len, bg, errcode))
+        boxstep(minus ? (dir + 2) % 4 : dir, bg.w, bg.h, pt, ext);
 }

@@ -138,7 +138,7 @@ std::string reason(int errcode, std::string_view line, const State& st)
     int err = 0;
     if (ch == 'b' || ch == 'B') {
         Boxgeom bg;
-        if (!boxop(i, line, st.dir, minus, st.len, bg, err))
+        if (!boxop(i, line, st.len, bg, err))
             return {};
         std::string sizes;
         if (bg.w < 0)

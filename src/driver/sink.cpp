@@ -87,12 +87,10 @@ constexpr std::size_t END = 23;   // where the ']' of a progress number stands
     return p;
 }
 
-// Counts the sink's last progress number on by one, in place; returns where
-// its '[' stands.
-std::size_t step(Sink& sink)
+// Counts a progress number on by one, in place in a count text whose '['
+// stands at p; returns where the '[' stands then.
+std::size_t bump(char* text, std::size_t p)
 {
-    char* text = sink.count;
-    std::size_t p = sink.from - 1;   // the '[' of the last number
     std::size_t d = END - 1;
     while (d > p && text[d] == '9')
         text[d--] = '0';
@@ -102,8 +100,6 @@ std::size_t step(Sink& sink)
         text[p] = '1';   // one digit more, where the '[' stood
         text[--p] = '[';
     }
-    sink.from = p + 1;
-    ++sink.counted;
     return p;
 }
 
@@ -122,15 +118,7 @@ void settle(Sink& sink)
     for (std::int64_t k = 0; k < sink.owed; ++k) {
         if (used > sizeof room - sizeof sink.count)
             sink.buf.append(room, std::exchange(used, 0));
-        std::size_t d = END - 1;
-        while (d > p && text[d] == '9')
-            text[d--] = '0';
-        if (d > p) {
-            ++text[d];
-        } else {
-            text[p] = '1';   // one digit more, where the '[' stood
-            text[--p] = '[';
-        }
+        p = bump(text, p);
         std::size_t n = END + 1 - p;
         if (n <= 16)
             std::memcpy(room + used, text + p, 16);
@@ -151,13 +139,12 @@ void progslow(Sink& sink, std::int64_t n)
 {
     settle(sink);
     std::size_t p;
-    if (n > 0 && n == sink.counted + 1 && sink.from > 1) {
-        p = step(sink);
-    } else {
+    if (n > 0 && n == sink.counted + 1 && sink.from > 1)
+        p = bump(sink.count, sink.from - 1);
+    else
         p = count(sink, n);
-        sink.from = p + 1;
-        sink.counted = n;
-    }
+    sink.from = p + 1;
+    sink.counted = n;
     sink.buf.append(sink.count + p, END + 1 - p);
     if (sink.fp != nullptr && sink.buf.size() >= SINKBLOCK)
         drain(sink);

@@ -33,13 +33,14 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         drawn = 1;
         dir = ld;
         int arrow = ch >= 'A' && ch <= 'Z';   // 'R', 'U', 'L', 'D' end in an arrow
-        std::size_t j = skipbl(line, i + 1);
-        if (shaped)
+        if (shaped) {
             dseg(sh, arrow, outbuf, dir, lab, pt, par, errcode);
-        else if (at(line, j) == '!')
-            dline(1, arrow, j, line, outbuf, dir, lab, pt, par, len, minus, errcode);
-        else
-            dline(0, arrow, j - 1, line, outbuf, dir, lab, pt, par, len, minus, errcode);
+        } else {
+            std::size_t j = skipbl(line, i + 1);
+            int dash = at(line, j) == '!';
+            dline(dash, arrow, dash ? j : j - 1, line, outbuf, dir, lab, pt, par, len, minus,
+                  errcode);
+        }
         return;
     }
 

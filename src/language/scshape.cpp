@@ -17,12 +17,7 @@ void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& 
         else
             pt.cury = lab.laby[s];
     } else if (sh.cmd == 'b' || sh.cmd == 'B') {
-        double w = sh.val[0], h = sh.val[1];
-        int way = sh.minus ? (dir + 2) % 4 : dir;
-        Boxpos bp = boxpos(way, pt.curx, pt.cury, w, h);
-        minmax(bp.x + w, bp.y + h, bp.x, bp.y, ext);
-        pt.curx = bp.x1;
-        pt.cury = bp.y1;
+        boxstep(sh.minus ? (dir + 2) % 4 : dir, sh.val[0], sh.val[1], pt, ext);
     } else if (sh.cmd == 'x' || sh.cmd == 'y' || sh.cmd == 'X' || sh.cmd == 'Y') {
         scshift(sh.cmd, sh.slot, sh.val[0], lab, pt, ext);
     } else if (sh.cmd == 't') {
