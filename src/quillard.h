@@ -299,10 +299,15 @@ struct Sink {
     std::int64_t wrote = 0, handed = 0;
 };
 
-constexpr std::size_t SINKBLOCK = 1 << 18;   // a stream's sink writes out in blocks this large
+constexpr std::size_t SINKBLOCK = 1 << 16;   // a stream's sink writes out in blocks this large
 
 bool drain(Sink& sink);   // writes out what is buffered; false when a write failed
 void putlarge(Sink& sink, std::string_view text);
+// Makes room at once for what a sink may hold: about bytes, at most a
+// stream's block and what may come on top of it before it is written out.
+// A buffer that grows by doubling instead fills fresh memory at every step,
+// and a first touch of a page costs far more than the copy.
+void roomfor(Sink& sink, std::int64_t bytes);
 void settle(Sink& sink);   // appends the owed progress numbers
 
 // Appends text to the sink; a stream's sink writes out in large blocks.

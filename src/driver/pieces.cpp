@@ -10,6 +10,7 @@
 #include <thread>
 
 #include <pthread.h>
+#include <sys/stat.h>
 #endif
 
 // The second pass of a large source in pieces, several at a time.
@@ -79,7 +80,25 @@ struct Shared {
     std::mutex m;
     std::condition_variable ready, room;
     std::size_t next = 0, taken = 0;   // the next piece to take, the pieces taken in order
+    std::int64_t size = 0;   // of the source when the pass began
 };
+
+// The source bytes of piece j, about (the source may have changed since).
+std::int64_t bytes(const Shared& sh, std::size_t j)
+{
+    const std::vector<Cut>& cuts = *sh.cuts;
+    std::int64_t from = j == 0 ? 0 : cuts[j - 1].off;
+    std::int64_t to = j < cuts.size() ? cuts[j].off : std::max(sh.size, from);
+    return to - from;
+}
+
+// Room for n bytes in a slot's buffer; made with as much again to spare,
+// so that the next pieces, a little larger or smaller, find it made.
+void makeroom(std::string& buf, std::size_t n)
+{
+    if (buf.capacity() < n)
+        buf.reserve(2 * n);
+}
 
 // The lines of piece j: after line from, up to line to (-1: the end).
 Span span(const std::vector<Cut>& cuts, std::size_t j)
@@ -136,6 +155,14 @@ void work(Shared& sh)
         term = Sink{};
         term.buf.swap(p.msgs);
         term.buf.clear();
+        // Room for the piece at once (its picture about twice its source,
+        // its transcript less than it), kept by the slot for the next
+        // pieces, which are about as large; a piece beyond a few times the
+        // usual grows as it goes.
+        auto size = static_cast<std::size_t>(std::min<std::int64_t>(bytes(sh, j), 4 * PIECE));
+        makeroom(out.buf, 4 * size);
+        if (!sh.opt->nopt)
+            makeroom(term.buf, size);
         if (j == 0) {
             ws.dir = sh.start.dir;
             ws.par = sh.start.par;
@@ -183,10 +210,14 @@ Lineno pieces(Reader& src, State& st, Sink& out, const Options& opt)
     sh.cuts = &cuts;
     sh.opt = &opt;
     sh.src = &src;
-    if (src.fp != nullptr)
+    struct stat sb {};
+    if (src.fp != nullptr) {
         sh.origin.fd = ::fileno(src.fp);
-    else
+        sh.size = ::fstat(sh.origin.fd, &sb) == 0 ? sb.st_size : 0;
+    } else {
         sh.origin.mem = src.mem;
+        sh.size = static_cast<std::int64_t>(src.mem.size());
+    }
     sh.count = cuts.size() + 1;
     n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(n), sh.count));
     sh.window = 2 * static_cast<std::size_t>(n);

@@ -421,6 +421,12 @@ int quillard(int argc, char** argv)
 
     Reader in;
     in.fp = src;
+    // The transcript holds about a number of a few bytes for each line and
+    // pass, the picture about twice the source.
+    struct stat sb {};
+    std::int64_t size = ::fstat(::fileno(src), &sb) == 0 ? sb.st_size : 0;
+    if (term.fp != nullptr)
+        roomfor(term, 2 * size);
     pass1(in, st, opt);
 
     Sink dst;
@@ -436,6 +442,7 @@ int quillard(int argc, char** argv)
         dst.fp = out.fp;
         dst.wbfd = ::fileno(out.fp);
     }
+    roomfor(dst, 4 * size);
     pass2(in, st, dst, opt);
     tellall(st.diag);
     bool broken = in.error;

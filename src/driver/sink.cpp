@@ -1,5 +1,6 @@
 #include "quillard.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -35,6 +36,15 @@ void putlarge(Sink& sink, std::string_view text)
     drain(sink);
     emit(sink, text.data(), text.size());
     drain(sink);   // hands the blocks to the disk as drain does
+}
+
+void roomfor(Sink& sink, std::int64_t bytes)
+{
+    // On top of a block: the owed progress numbers, at most 16 bytes each,
+    // and a line's text.
+    constexpr std::int64_t most = static_cast<std::int64_t>(SINKBLOCK + 16 * OWEDMAX + 65536);
+    if (bytes > 0)
+        sink.buf.reserve(static_cast<std::size_t>(std::min(bytes, most)));
 }
 
 bool drain(Sink& sink)
@@ -108,23 +118,37 @@ std::size_t bump(char* text, std::size_t p)
 // The owed numbers are counted on in the sink's count text, put together
 // on the stack and appended a few thousand bytes at a time.  Each is copied
 // as the 16 bytes from its '[' (a number below 10^14 and its brackets fit),
-// and the next one overwrites what is not its own.
+// and the next one overwrites what is not its own.  A number that ends in 0
+// opens ten that differ in their last digit only: they are copied ten
+// times with that digit set, and the count text is left at the tenth.
 void settle(Sink& sink)
 {
     char room[4096];
+    constexpr std::size_t TEN = 10 * 16 + sizeof sink.count;   // what ten numbers may take
     std::size_t used = 0;
     char* text = sink.count;
     std::size_t p = sink.from - 1;   // the '[' of the last number
-    for (std::int64_t k = 0; k < sink.owed; ++k) {
-        if (used > sizeof room - sizeof sink.count)
+    for (std::int64_t k = 0; k < sink.owed;) {
+        if (used > sizeof room - TEN)
             sink.buf.append(room, std::exchange(used, 0));
         p = bump(text, p);
         std::size_t n = END + 1 - p;
+        if (text[END - 1] == '0' && n <= 16 && sink.owed - k >= 10) {
+            for (char d = '0'; d <= '9'; ++d) {
+                std::memcpy(room + used, text + p, 16);
+                room[used + n - 2] = d;
+                used += n;
+            }
+            text[END - 1] = '9';
+            k += 10;
+            continue;
+        }
         if (n <= 16)
             std::memcpy(room + used, text + p, 16);
         else
             std::memcpy(room + used, text + p, n);
         used += n;
+        ++k;
     }
     sink.buf.append(room, used);
     sink.from = p + 1;

@@ -128,15 +128,22 @@ TEST(Progress, CountingOnGivesEveryNumberWhole)
 {
     Sink s;
     std::string want;
-    auto run = [&](std::int64_t from, std::int64_t to) {
+    // every: the owed numbers are written after every so many (0: never).
+    auto run = [&](std::int64_t from, std::int64_t to, int every = 0) {
         for (std::int64_t n = from; n <= to; ++n) {
             progress(s, n);
             want += "[" + std::to_string(n) + "]";
+            if (every > 0 && n % every == 0)
+                settle(s);
         }
     };
     run(1, 9000);          // numbers owed in batches, and one over
     run(1, 12);            // the second pass starts again
+    run(13, 3000, 7);      // runs of ten cut anywhere
     run(99990, 100010);
+    run(99999999999970LL, 100000000000030LL, 13);   // 14 digits to 15
+    run(1, 300);
+    run(100000000000000LL, 100000000000025LL);   // 15 digits, after short ones
     run(999999999999999990LL, 1000000000000000010LL);
     run(7, 7);
     run(0, 2);
