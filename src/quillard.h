@@ -447,6 +447,7 @@ void rewind(Reader& in);
 // A reader of the same source that starts at byte off, where a line of the
 // first read began: lines are read from there exactly as they were then.
 void readfrom(Reader& in, const Reader& src, std::int64_t off);
+std::int64_t srcsize(const Reader& in);   // the bytes of the source, 0 when unknown
 
 // ---------------------------------------------------------------- driver
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 namespace {
 
 // A line whose command sets the last point to the current point before it
@@ -23,11 +21,7 @@ std::int64_t piecesize(const Reader& src, const Options& opt)
 {
     if (opt.piece > 0)
         return static_cast<std::int64_t>(opt.piece);
-    std::int64_t size = static_cast<std::int64_t>(src.mem.size());
-    struct stat sb {};
-    if (src.fp != nullptr && ::fstat(::fileno(src.fp), &sb) == 0)
-        size = sb.st_size;
-    return std::clamp<std::int64_t>(size / 32, MINPIECE, static_cast<std::int64_t>(PIECE));
+    return std::clamp<std::int64_t>(srcsize(src) / 32, MINPIECE, static_cast<std::int64_t>(PIECE));
 }
 
 }  // namespace

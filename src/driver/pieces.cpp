@@ -10,7 +10,6 @@
 #include <thread>
 
 #include <pthread.h>
-#include <sys/stat.h>
 #endif
 
 // The second pass of a large source in pieces, several at a time.
@@ -210,14 +209,11 @@ Lineno pieces(Reader& src, State& st, Sink& out, const Options& opt)
     sh.cuts = &cuts;
     sh.opt = &opt;
     sh.src = &src;
-    struct stat sb {};
-    if (src.fp != nullptr) {
+    if (src.fp != nullptr)
         sh.origin.fd = ::fileno(src.fp);
-        sh.size = ::fstat(sh.origin.fd, &sb) == 0 ? sb.st_size : 0;
-    } else {
+    else
         sh.origin.mem = src.mem;
-        sh.size = static_cast<std::int64_t>(src.mem.size());
-    }
+    sh.size = srcsize(src);
     sh.count = cuts.size() + 1;
     n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(n), sh.count));
     sh.window = 2 * static_cast<std::size_t>(n);

@@ -423,8 +423,7 @@ int quillard(int argc, char** argv)
     in.fp = src;
     // The transcript holds about a number of a few bytes for each line and
     // pass, the picture about twice the source.
-    struct stat sb {};
-    std::int64_t size = ::fstat(::fileno(src), &sb) == 0 ? sb.st_size : 0;
+    std::int64_t size = srcsize(in);
     if (term.fp != nullptr)
         roomfor(term, 2 * size);
     pass1(in, st, opt);

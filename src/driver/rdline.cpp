@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 // The first NUL byte at or after from in the n bytes at p, or n.
@@ -211,4 +212,13 @@ void readfrom(Reader& in, const Reader& src, std::int64_t off)
         in.off = off;
         in.base = off;
     }
+}
+
+// The bytes of the source: the file's size as it stands now, or the text's.
+std::int64_t srcsize(const Reader& in)
+{
+    if (in.fp == nullptr && in.fd < 0)
+        return static_cast<std::int64_t>(in.mem.size());
+    struct stat sb {};
+    return ::fstat(in.fd >= 0 ? in.fd : ::fileno(in.fp), &sb) == 0 ? sb.st_size : 0;
 }
