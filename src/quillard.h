@@ -297,11 +297,22 @@ struct Sink {
     // far it has been written and handed over.
     int wbfd = -1;
     std::int64_t wrote = 0, handed = 0;
+    bool bg = false;   // the file is synced on a thread of its own as it goes (bgstart)
+    int errnum = 0;    // the error behind error, when known
 };
 
 constexpr std::size_t SINKBLOCK = 1 << 16;   // a stream's sink writes out in blocks this large
 
 bool drain(Sink& sink);   // writes out what is buffered; false when a write failed
+// A large picture is synced on a thread of its own while it is written
+// (bgstart), each time the sink hands a block of it to the disk (bgnote),
+// so that the sync at the end has little left to do.  bgstop ends the
+// thread; a sync that failed leaves the sink in error, with its errnum.
+void bgstart(Sink& sink);
+void bgnote(std::int64_t bytes);
+void bgstop(Sink& sink);
+int bgsyncs();   // the syncs the thread has done since bgstart
+constexpr std::int64_t BGSYNC = 1 << 20;   // sources of this size on are synced so
 void putlarge(Sink& sink, std::string_view text);
 // Makes room at once for what a sink may hold: about bytes, at most a
 // stream's block and what may come on top of it before it is written out.

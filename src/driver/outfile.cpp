@@ -103,7 +103,7 @@ bool create(Outfile& f)
 bool commit(Outfile& f, Sink& sink)
 {
     bool ok = flush(sink);
-    int err = ok ? 0 : errno;
+    int err = ok ? 0 : sink.errnum != 0 ? sink.errnum : errno;
     if (ok && ::fsync(::fileno(f.fp)) != 0) {
         ok = false;
         err = errno;

@@ -442,7 +442,10 @@ int quillard(int argc, char** argv)
         dst.wbfd = ::fileno(out.fp);
     }
     roomfor(dst, 4 * size);
+    if (size >= BGSYNC)
+        bgstart(dst);
     pass2(in, st, dst, opt);
+    bgstop(dst);
     tellall(st.diag);
     bool broken = in.error;
     // --if-clean: after an error the new picture is thrown away, and the

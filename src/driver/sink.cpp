@@ -1,6 +1,7 @@
 #include "quillard.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <utility>
 
@@ -22,8 +23,11 @@ namespace {
 // Writes n bytes at p to the sink's stream.
 void emit(Sink& sink, const char* p, std::size_t n)
 {
-    if (std::fwrite(p, 1, n, sink.fp) != n)
+    if (std::fwrite(p, 1, n, sink.fp) != n) {
+        if (!sink.error)
+            sink.errnum = errno;
         sink.error = true;
+    }
     sink.wrote += static_cast<std::int64_t>(n);
 }
 
@@ -63,6 +67,8 @@ bool drain(Sink& sink)
             ::sync_file_range(sink.wbfd, sink.handed, sink.wrote - sink.handed,
                               SYNC_FILE_RANGE_WRITE);
             sink.handed = sink.wrote;
+            if (sink.bg)
+                bgnote(sink.handed);
         }
 #endif
     }

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <unistd.h>
 
 TEST(Rdline, LongLinesComeInPiecesOfAtMost1002)
 {
@@ -121,6 +125,50 @@ TEST(Copyfile, CopiesBytesAndReportsFailure)
     EXPECT_FALSE(copyfile((dir / "a b;$x.tex").string(), (dir / "no/such/dir.org").string()));
     fs::remove_all(dir);
 }
+
+#ifdef __linux__
+// A file synced on a thread of its own as its blocks are handed to the
+// disk: its bytes land whole; a sync that fails leaves the sink in error
+// with its cause, although a later sync of the same file succeeds.
+TEST(Sink, SyncedAsItGoesLandsWholeAndKeepsAFailedSync)
+{
+    namespace fs = std::filesystem;
+    fs::path path = fs::temp_directory_path() / "quillard-bgsync.tex";
+    std::string block(100000, 'x');
+    for (bool broken : {false, true}) {
+        SCOPED_TRACE(broken ? "a sync fails" : "the syncs succeed");
+        std::FILE* fp = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(fp, nullptr);
+        std::setvbuf(fp, nullptr, _IONBF, 0);
+        int pipefd[2] = {-1, -1};   // a pipe cannot be synced
+        if (broken) {
+            ASSERT_EQ(::pipe(pipefd), 0);
+        }
+        Sink s;
+        s.fp = fp;
+        s.wbfd = broken ? pipefd[0] : ::fileno(fp);
+        bgstart(s);
+        EXPECT_TRUE(s.bg);
+        for (int k = 0; k < 40; ++k)
+            put(s, block);
+        // A block handed over when the run ends is left to the sync at the
+        // end: the thread is given the time to take one first.
+        while (bgsyncs() == 0)
+            std::this_thread::yield();
+        bgstop(s);
+        EXPECT_FALSE(s.bg);
+        EXPECT_EQ(flush(s), !broken);
+        EXPECT_EQ(s.errnum, broken ? EINVAL : 0);
+        std::fclose(fp);
+        if (broken) {
+            ::close(pipefd[0]);
+            ::close(pipefd[1]);
+        }
+        EXPECT_EQ(fs::file_size(path), 40 * block.size());
+    }
+    fs::remove(path);
+}
+#endif
 
 // Numbers counted on in the text of the last one, across every change of
 // width, and numbers that do not follow the last one.
