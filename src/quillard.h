@@ -382,6 +382,11 @@ struct Reader {
     // begins.
     int fd = -1;
     std::int64_t off = 0, base = 0, at = 0;
+    // The newlines after the line last read, among the 64 bytes from nlbase
+    // in the chunk or memory, one bit each: rdview takes the next line's end
+    // from them.  Whatever else moves the read position empties them.
+    std::uint64_t nlmask = 0;
+    std::size_t nlbase = 0;
 };
 
 // Reads the next line into line: the characters up to and including the
@@ -392,8 +397,28 @@ struct Reader {
 bool rdline(Reader& in, std::string& line);
 
 // Bytes after the read ones in a reader's block that the newline search may
-// look at (they are zeroed after every read): it reads 16 bytes at a time.
-constexpr std::size_t RDPAD = 16;
+// look at (they are zeroed after every read): it reads 64 bytes at a time.
+constexpr std::size_t RDPAD = 64;
+
+// The newlines among the 64 bytes at p, one bit each (bit k: p[k]).
+inline std::uint64_t newlines(const char* p)
+{
+#ifdef __SSE2__
+    const __m128i nl = _mm_set1_epi8('\n');
+    std::uint64_t m = 0;
+    for (int k = 0; k < 4; ++k) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, nl)));
+        m |= static_cast<std::uint64_t>(bits) << (16 * k);
+    }
+    return m;
+#else
+    std::uint64_t m = 0;
+    for (int k = 0; k < 64; ++k)
+        m |= static_cast<std::uint64_t>(p[k] == '\n') << k;
+    return m;
+#endif
+}
 
 // Index of the first newline in the n bytes at p, or n.  The bytes up to
 // readable may be looked at.
@@ -429,7 +454,8 @@ std::size_t findnul(const char* p, std::size_t from, std::size_t n);
 // whole in it, else into buf, where it is put together.  The view holds
 // until the next read.  Most lines lie whole in the unread bytes and end in
 // a plain newline: they are taken here, in the caller's loop, every other
-// line by rdslow.
+// line by rdslow.  The newlines of 64 bytes are found at once and kept, so
+// that the next few short lines cost a bit each to find.
 inline bool rdview(Reader& in, std::string_view& line, std::string& buf)
 {
     if (!in.fresh) {
@@ -440,7 +466,24 @@ inline bool rdview(Reader& in, std::string_view& line, std::string& buf)
         std::size_t avail = size - start;
         if (avail > 0) {
             std::size_t lim = avail < MAXREAD ? avail : MAXREAD;
-            std::size_t n = newline(base + start, lim, base + size + (mem ? 0 : RDPAD));
+            const char* readable = base + size + (mem ? 0 : RDPAD);
+            std::size_t n;
+            if (in.nlmask != 0) {
+                n = in.nlbase + static_cast<std::size_t>(__builtin_ctzll(in.nlmask)) - start;
+                in.nlmask &= in.nlmask - 1;
+            } else if (base + start + 64 <= readable) {
+                // Past the bytes read, the block holds zeros: no newline.
+                std::uint64_t m = newlines(base + start);
+                if (m != 0) {
+                    n = static_cast<std::size_t>(__builtin_ctzll(m));
+                    in.nlbase = start;
+                    in.nlmask = m & (m - 1);
+                } else {
+                    n = lim <= 64 ? lim : 64 + newline(base + start + 64, lim - 64, readable);
+                }
+            } else {
+                n = newline(base + start, lim, readable);
+            }
             if (n < lim && (n == 0 || base[start + n - 1] != '\r')) {
                 in.at = (mem ? 0 : in.base) + static_cast<std::int64_t>(start);
                 (mem ? in.mpos : in.cpos) = start + n + 1;
@@ -452,6 +495,7 @@ inline bool rdview(Reader& in, std::string_view& line, std::string& buf)
             }
         }
     }
+    in.nlmask = 0;
     return rdslow(in, line, buf);
 }
 void rewind(Reader& in);

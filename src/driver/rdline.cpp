@@ -195,6 +195,7 @@ void rewind(Reader& in)
     in.cpos = 0;
     in.eof = false;
     in.fresh = true;
+    in.nlmask = 0;
     if (in.fp != nullptr && std::fseek(in.fp, 0, SEEK_SET) != 0)
         in.error = true;
 }
