@@ -203,6 +203,7 @@ struct Labels {
 struct Lengths {
     std::array<std::string, MAXLEN> lenname;
     std::array<std::string, MAXLEN> lenval;
+    std::array<double, MAXLEN> lennum{};   // tonum of each value, read once
     int nlen = 0;
     Nameidx idx;
 };

@@ -27,6 +27,7 @@ void lenload(std::string_view text, Lengths& len)
         i = e + 1;
         e = text.find('\0', i);
         len.lenval[s].assign(text.substr(i, e - i));
+        len.lennum[s] = tonum(len.lenval[s]);
         i = e + 1;
         ++len.nlen;
     }

@@ -41,11 +41,13 @@ void setlen(std::size_t pos, std::string_view line, Lengths& len, int& errcode)
         put(term, name);
         put(term, "'");
         len.lenval[static_cast<std::size_t>(slot)] = val;
+        len.lennum[static_cast<std::size_t>(slot)] = tonum(val);
         errcode = -1;
         return;
     }
     len.lenname[static_cast<std::size_t>(len.nlen)] = name;
     len.lenval[static_cast<std::size_t>(len.nlen)] = val;
+    len.lennum[static_cast<std::size_t>(len.nlen)] = tonum(val);
     ++len.nlen;
     addname(len.idx, len.lenname.data(), len.nlen);
 }

@@ -64,7 +64,7 @@ constexpr double TENS[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
         if (slot < 0)
             return nullptr;
         text = len.lenval[static_cast<std::size_t>(slot)];
-        v = tonum(text);
+        v = len.lennum[static_cast<std::size_t>(slot)];
         return p;
     }
     bool neg = *p == '-';

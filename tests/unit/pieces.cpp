@@ -223,6 +223,9 @@ TEST(Pieces, LengthTablesPackedAndLoaded)
     for (int j = 0; j < len.nlen; ++j) {
         EXPECT_EQ(back.lenname[j], len.lenname[j]);
         EXPECT_EQ(back.lenval[j], len.lenval[j]);
+        // Each value's number beside its text, as both set and loaded.
+        EXPECT_EQ(back.lennum[j], tonum(len.lenval[j]));
+        EXPECT_EQ(len.lennum[j], tonum(len.lenval[j]));
         EXPECT_EQ(findlen(back, len.lenname[j]), findlen(len, len.lenname[j]));
     }
     EXPECT_EQ(lenpack(back), lenpack(len));

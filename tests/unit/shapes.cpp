@@ -117,11 +117,13 @@ struct World {
             auto s = static_cast<std::size_t>(len.nlen++);
             len.lenname[s] = v[0];
             len.lenval[s] = v[1];
+            len.lennum[s] = tonum(v[1]);
             addname(len.idx, len.lenname.data(), len.nlen);
         }
         for (const std::string& name : {N30, N31}) {
             len.lenname[static_cast<std::size_t>(len.nlen)] = name;
             len.lenval[static_cast<std::size_t>(len.nlen)] = "3";
+            len.lennum[static_cast<std::size_t>(len.nlen)] = 3;
             addname(len.idx, len.lenname.data(), ++len.nlen);
         }
     }
