@@ -447,7 +447,8 @@ inline std::size_t newline(const char* p, std::size_t n, const char* readable)
 
 // Every line that rdview does not take at once: the first of a source, a
 // line that ends in a carriage return and newline, that runs on past the
-// bytes read or that is too long for one read.
+// bytes read or that is too long for one read.  It moves the read position
+// itself, so it empties the newlines rdview kept.
 bool rdslow(Reader& in, std::string_view& line, std::string& buf);
 std::size_t findnul(const char* p, std::size_t from, std::size_t n);
 
@@ -496,7 +497,6 @@ inline bool rdview(Reader& in, std::string_view& line, std::string& buf)
             }
         }
     }
-    in.nlmask = 0;
     return rdslow(in, line, buf);
 }
 void rewind(Reader& in);

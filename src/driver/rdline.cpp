@@ -142,6 +142,7 @@ bool rawline(Reader& in, std::string_view& line, std::string& buf)
 // newlines.
 bool rdslow(Reader& in, std::string_view& line, std::string& buf)
 {
+    in.nlmask = 0;
     if (in.fresh) {
         in.fresh = false;
         in.nulat = 0;
@@ -195,7 +196,6 @@ void rewind(Reader& in)
     in.cpos = 0;
     in.eof = false;
     in.fresh = true;
-    in.nlmask = 0;
     if (in.fp != nullptr && std::fseek(in.fp, 0, SEEK_SET) != 0)
         in.error = true;
 }
