@@ -728,14 +728,16 @@ struct Shape {
     int dash;                    // a '!' after a line command's letter
     int slot;                    // the label of a line command, a move or a jump, or -1
     int turn;                    // the direction a turn names
-    double val[2];               // a line's length or a move's; a box's width and height
-    std::string_view text[2];    // their texts: as written, or the length's value
+    double val[2];               // a line's length or a move's; a box's width and height;
+                                 // a sampler's gap
+    std::string_view text[2];    // their texts: as written, or the length's value (a
+                                 // sampler's is empty when its parentheses are: the default gap)
     std::string_view contents;   // the quoted text of a box or an annotation
 };
 bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh);
 void scgen(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);   // scale by the general scanners alone
-void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& ext);
+void scshape(const Shape& sh, const Labels& lab, double s, int& dir, Points& pt, Extents& ext);
 void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);
 void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
@@ -917,8 +919,12 @@ void putnote(std::string_view text, std::string& outbuf, double c, int dir, doub
              double refy);
 void scsample(std::size_t pos, std::string_view line, int dir, double s, Points& pt,
               Extents& ext, const Lengths& len, int minus, int& errcode);
+void sampext(int dir, double e, int minus, Points& pt, Extents& ext);   // the first pass of gap e
 void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir, double s,
             Points& pt, double c, const Lengths& len, int minus, int sopt, int& errcode);
+// The second pass of a sampler of gap e.
+void sampdraw(double e, std::string& outbuf, int dir, Points& pt, double c, int minus, int sopt,
+              int& errcode);
 void pm(int sign, std::size_t pos, std::string_view line, std::string& outbuf, int dir,
         double p, double v, double x, double y, int& errcode);
 

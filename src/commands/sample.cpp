@@ -8,8 +8,14 @@ void sample(std::size_t pos, std::string_view line, std::string& outbuf, int dir
             Points& pt, double c, const Lengths& len, int minus, int sopt, int& errcode)
 {
     double e = 0;
-    if (!sampop(pos, line, s, len, e, errcode))
-        return;
+    if (sampop(pos, line, s, len, e, errcode))
+        sampdraw(e, outbuf, dir, pt, c, minus, sopt, errcode);
+}
+
+// The same for a gap e already read.
+void sampdraw(double e, std::string& outbuf, int dir, Points& pt, double c, int minus, int sopt,
+              int& errcode)
+{
     const double x0 = pt.curx, y0 = pt.cury;
     const double ux = unitx(dir), uy = unity(dir);
     pt.curx = minus ? x0 - e * ux : x0 + e * ux;

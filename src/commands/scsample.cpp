@@ -6,8 +6,13 @@ void scsample(std::size_t pos, std::string_view line, int dir, double s, Points&
               Extents& ext, const Lengths& len, int minus, int& errcode)
 {
     double e = 0;
-    if (!sampop(pos, line, s, len, e, errcode))
-        return;
+    if (sampop(pos, line, s, len, e, errcode))
+        sampext(dir, e, minus, pt, ext);
+}
+
+// The same for a gap e already read.
+void sampext(int dir, double e, int minus, Points& pt, Extents& ext)
+{
     double x0 = pt.curx, y0 = pt.cury;
     switch (dir) {
     case 0:

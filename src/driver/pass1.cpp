@@ -89,7 +89,7 @@ void pass1(Reader& src, State& st, const Options& opt)
         else if (src.nul)
             errcode = 1;   // no command holds a NUL byte
         else if (shaped)
-            scshape(sh, st.lab, st.dir, st.pt, st.ext);
+            scshape(sh, st.lab, st.par.s, st.dir, st.pt, st.ext);
         else
             scgen(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
         if (cutting && whole && errcode == 0 && ch == '\\') {

@@ -90,7 +90,11 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         pt.lastx = pt.curx;
         pt.lasty = pt.cury;
         drawn = 1;
-        sample(i, line, outbuf, dir, par.s, pt, par.c, len, minus, sopt, errcode);
+        if (shaped)
+            sampdraw(sh.text[0].empty() ? par.s : sh.val[0], outbuf, dir, pt, par.c, minus, sopt,
+                     errcode);
+        else
+            sample(i, line, outbuf, dir, par.s, pt, par.c, len, minus, sopt, errcode);
         break;
     case 'p': case 'm':
         if (minus)

@@ -13,5 +13,5 @@ void scale(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& p
         return;
     }
     errcode = 0;
-    scshape(sh, lab, dir, pt, ext);
+    scshape(sh, lab, par.s, dir, pt, ext);
 }

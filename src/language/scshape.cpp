@@ -2,9 +2,10 @@
 
 // First pass of a line of a common shape, as shape() read it: a line
 // command, a box or a move moves the current point and widens the extents,
-// a turn sets the direction, a jump moves the point to its label; the other
-// shapes change nothing.
-void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& ext)
+// a turn sets the direction, a jump moves the point to its label, a sampler
+// moves it by its gap (s, when its parentheses are empty); the other shapes
+// change nothing.
+void scshape(const Shape& sh, const Labels& lab, double s, int& dir, Points& pt, Extents& ext)
 {
     int ld = linedir(sh.cmd);
     if (ld >= 0) {
@@ -20,6 +21,8 @@ void scshape(const Shape& sh, const Labels& lab, int& dir, Points& pt, Extents& 
         boxstep(sh.minus ? (dir + 2) % 4 : dir, sh.val[0], sh.val[1], pt, ext);
     } else if (sh.cmd == 'x' || sh.cmd == 'y' || sh.cmd == 'X' || sh.cmd == 'Y') {
         scshift(sh.cmd, sh.slot, sh.val[0], lab, pt, ext);
+    } else if (sh.cmd == 's') {
+        sampext(dir, sh.text[0].empty() ? s : sh.val[0], sh.minus, pt, ext);
     } else if (sh.cmd == 't') {
         dir = sh.turn;
     } else if (sh.cmd == 'g') {

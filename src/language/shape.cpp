@@ -6,6 +6,7 @@
 //   x (1.5)   Y ($len)   x (label)               a move
 //   t (r)                                         a turn
 //   [-] b (1.4, $h, "text")                       a box, framed or dashed
+//   [-] s (0.5)   s ($gap)   s ()                 a sampler
 //   c ("text")                                    an annotation
 //   g (label)                                     a jump
 //   an empty line, a blank one, a '%' line        nothing to read
@@ -189,6 +190,15 @@ bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& 
         p = operand(p + 1, ',', len, sh.val[1], sh.text[1]);
         return p != nullptr && quote(p + 1, sh.contents);
     }
+    case 's':
+        // Empty parentheses stand for the default gap; text[0] stays empty.
+        p = skip(p + 1);
+        if (*p != '(')
+            return false;
+        p = skip(p + 1);
+        if (*p != ')')
+            p = operand(p, ')', len, sh.val[0], sh.text[0]);
+        return p != nullptr && ends(skip(p + 1));
     case 'c':
         p = skip(p + 1);
         return !sh.minus && *p == '(' && quote(p + 1, sh.contents);

@@ -47,7 +47,7 @@ struct Gen {
     std::string line()
     {
         std::string s = pick(INDENT) + pick(MINUS);
-        switch (rng() % 8) {
+        switch (rng() % 9) {
         case 0: case 1:
             s += "rludRLUD"[rng() % 8] + pick(BLANK) + pick(BANG) + pick(BLANK) + "(" +
                  pick(BLANK) + (rng() % 3 ? pick(NUM) : pick(NAME)) + ")";
@@ -58,6 +58,9 @@ struct Gen {
             break;
         case 7:
             s += "t" + pick(BLANK) + "(" + pick(BLANK) + pick(TURN) + ")";
+            break;
+        case 8:
+            s += "s" + pick(BLANK) + "(" + pick(BLANK) + (rng() % 4 ? pick(NUM) : "") + ")";
             break;
         case 2:
             s += std::string(rng() % 2 ? "b" : "B") + pick(BLANK) + "(" + pick(NUM) + "," +
@@ -198,6 +201,8 @@ void general2(const std::string& line, const Labels& lab, const Lengths& len, Pa
         subcmove(i, line, ch, lab, r.pt, len, r.err);
     } else if (ch == 't') {
         scdir(i, line, r.dir, r.err);
+    } else if (ch == 's') {
+        sample(i, line, r.out, r.dir, r.par.s, r.pt, r.par.c, len, minus, 0, r.err);
     } else {
         go(i, line, lab, r.pt, r.dir, r.par.c, r.err);
     }
