@@ -735,6 +735,8 @@ struct Shape {
     std::string_view contents;   // the quoted text of a box or an annotation
 };
 bool shape(std::string_view line, const Labels& lab, const Lengths& len, Shape& sh);
+// The gap of a sampler shape() read: its operand, or s for empty parentheses.
+inline double sampgap(const Shape& sh, double s) { return sh.text[0].empty() ? s : sh.val[0]; }
 void scgen(std::string_view line, Labels& lab, Lengths& len, int& dir, Params& par,
            Points& pt, Extents& ext, int& errcode);   // scale by the general scanners alone
 void scshape(const Shape& sh, const Labels& lab, double s, int& dir, Points& pt, Extents& ext);

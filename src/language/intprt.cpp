@@ -91,8 +91,7 @@ void interpret(std::string_view line, std::string& workbuf, std::string& outbuf,
         pt.lasty = pt.cury;
         drawn = 1;
         if (shaped)
-            sampdraw(sh.text[0].empty() ? par.s : sh.val[0], outbuf, dir, pt, par.c, minus, sopt,
-                     errcode);
+            sampdraw(sampgap(sh, par.s), outbuf, dir, pt, par.c, minus, sopt, errcode);
         else
             sample(i, line, outbuf, dir, par.s, pt, par.c, len, minus, sopt, errcode);
         break;

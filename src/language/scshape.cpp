@@ -22,7 +22,7 @@ void scshape(const Shape& sh, const Labels& lab, double s, int& dir, Points& pt,
     } else if (sh.cmd == 'x' || sh.cmd == 'y' || sh.cmd == 'X' || sh.cmd == 'Y') {
         scshift(sh.cmd, sh.slot, sh.val[0], lab, pt, ext);
     } else if (sh.cmd == 's') {
-        sampext(dir, sh.text[0].empty() ? s : sh.val[0], sh.minus, pt, ext);
+        sampext(dir, sampgap(sh, s), sh.minus, pt, ext);
     } else if (sh.cmd == 't') {
         dir = sh.turn;
     } else if (sh.cmd == 'g') {
