@@ -648,6 +648,10 @@ void tellall(Diag& diag);
 // Why a line is a syntax error, as far as its shape tells; empty when it
 // does not.
 std::string why(std::string_view line);
+// The reason for a syntax error inside the operands of the command ch at i,
+// once their parentheses, quotes and the line end are in order; empty when
+// the operands read well.
+std::string opwhy(std::string_view line, std::size_t i, char ch, int minus);
 
 // Why a line met error 2 or 6 (the value and its range, the label and the
 // way the line runs), from the line and the state after it; empty for other

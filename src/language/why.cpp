@@ -53,7 +53,7 @@ std::string text(const char* reason)
 
 // Looks at the shape every command line shares: the command character, the
 // '-' prefix, the parentheses around the operands, the quotes of a text and
-// the line's end.  A fault inside the operands themselves gets no reason.
+// the line's end; when those are in order, at the operands themselves.
 std::string why(std::string_view line)
 {
     if (line.find('\0') != std::string_view::npos)
@@ -72,7 +72,9 @@ std::string why(std::string_view line)
     }
     if (linedir(ch) >= 0) {
         std::size_t j = skipbl(line, i + 1);
-        return text(operands(line, at(line, j) == '!' ? j + 1 : j));
+        if (const char* r = operands(line, at(line, j) == '!' ? j + 1 : j))
+            return r;
+        return opwhy(line, i, ch, minus);
     }
     switch (ch) {
     case 'p': case 'm': {
@@ -81,20 +83,24 @@ std::string why(std::string_view line)
     }
     case 'n': case 'k': case 'a': case 'b': case 'B': case 'c': case 's':
     case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
-        return text(operands(line, i + 1));
+        if (const char* r = operands(line, i + 1))
+            return r;
+        return opwhy(line, i, ch, minus);
     case '$': {
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos || eq > line.find('\n'))
             return "expected '=' after the length's name";
-        return text(line.find('\r') != std::string_view::npos ? "carriage return inside a line"
-                                                             : nullptr);
+        if (line.find('\r') != std::string_view::npos)
+            return "carriage return inside a line";
+        return opwhy(line, i, ch, minus);
     }
     case '\\': {
         char letter = at(line, skipbl(line, i + 1));
         if (letter == '\0' || std::strchr("tblrakpvcdseio%", letter) == nullptr)
             return "unknown parameter letter after '\\'";
-        return text(line.find('\r') != std::string_view::npos ? "carriage return inside a line"
-                                                             : nullptr);
+        if (line.find('\r') != std::string_view::npos)
+            return "carriage return inside a line";
+        return opwhy(line, i, ch, minus);
     }
     default:
         break;
