@@ -526,6 +526,7 @@ struct Diag {
     std::size_t first = 0;     // notes of the first pass, once the second has begun
     std::size_t next = 0;      // the first of them not yet passed by the second pass
     int second = 0;            // the second pass has begun
+    int conf = 0;              // the lines are a configuration file's
 };
 
 // Writes the notes first..n in line order through emit(text, size): each
@@ -647,7 +648,7 @@ void tellall(Diag& diag);
 
 // Why a line is a syntax error, as far as its shape tells; empty when it
 // does not.
-std::string why(std::string_view line);
+std::string why(std::string_view line, int conf = 0);   // conf: a configuration file's line
 // The reason for a syntax error inside the operands of the command ch at i,
 // once their parentheses, quotes and the line end are in order; empty when
 // the operands read well.

@@ -26,6 +26,7 @@ int applyconf(Reader& in, State* quiet)
             failed = 1;
             if (quiet != nullptr) {
                 quiet->par = defaults();   // a value out of range is named
+                quiet->diag.conf = 1;
                 lineerr(*quiet, errcode, lineno, 1, line, mark);
             }
         }

@@ -15,7 +15,7 @@ void lineerr(State& st, int& errcode, Lineno lineno, int pass, std::string_view 
     }
     if (const char* text = errtext(errcode, pass)) {
         msg = text;
-        std::string more = errcode == 1 ? why(line) : reason(errcode, line, st);
+        std::string more = errcode == 1 ? why(line, diag.conf) : reason(errcode, line, st);
         if (!more.empty()) {
             msg += ": ";
             msg += more;

@@ -54,7 +54,7 @@ std::string text(const char* reason)
 // Looks at the shape every command line shares: the command character, the
 // '-' prefix, the parentheses around the operands, the quotes of a text and
 // the line's end; when those are in order, at the operands themselves.
-std::string why(std::string_view line)
+std::string why(std::string_view line, int conf)
 {
     if (line.find('\0') != std::string_view::npos)
         return "NUL byte in the line";
@@ -65,6 +65,8 @@ std::string why(std::string_view line)
         return "carriage return inside a line";
     if (minus && (ch == '\n' || i >= line.size()))
         return "'-' without a command";
+    if (conf && ch != '\\')
+        return "a configuration file holds only parameter lines, as '\\c = 0.3'";
     if (minus && !takesminus(ch)) {
         if (ch == '%' || ch == '$')
             return "'-' before a LaTeX or length line";
