@@ -1,5 +1,6 @@
 #include "quillard.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -42,6 +43,38 @@ const char* operands(std::string_view line, std::size_t i)
         }
     }
     return "expected ')'";
+}
+
+// The reason for a fault in a LaTeX text line from its '%' at i: a
+// substitution whose name runs to the end of the line, found in the order
+// the line is converted.
+std::string texwhy(std::string_view line, std::size_t i)
+{
+    std::size_t k = skipbl(line, i + 1);
+    if (at(line, k) == '%')
+        return {};   // a LaTeX comment, taken as it is
+    std::size_t end = std::min(line.find('\n', k), line.size());
+    while (k < end) {
+        char sel = at(line, k + 1);
+        if (line[k] != '"' || sel == 'x' || sel == 'y' || sel == '&') {
+            k += line[k] == '"' ? 2 : 1;
+            continue;
+        }
+        std::size_t from = k;
+        if (sel == '-' && at(line, k + 2) == '$')
+            ++k;
+        else if (sel != '*' && sel != '/' && sel != '@' && sel != '$') {
+            ++k;
+            continue;
+        }
+        std::size_t close = line.find('"', k + 2);
+        if (close >= end) {
+            std::string_view sub = line.substr(from, std::min<std::size_t>(end - from, 24));
+            return "substitution '" + std::string(sub) + "' has no closing '\"'";
+        }
+        k = close + 1;
+    }
+    return {};
 }
 
 std::string text(const char* reason)
@@ -88,6 +121,8 @@ std::string why(std::string_view line, int conf)
         if (const char* r = operands(line, i + 1))
             return r;
         return opwhy(line, i, ch, minus);
+    case '%':
+        return texwhy(line, i);
     case '$': {
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos || eq > line.find('\n'))

@@ -23,8 +23,10 @@ std::string randline(std::mt19937& rng)
         return s;
     };
     std::string line = rng() % 6 == 0 ? "-" : "";
-    char ch = pick("ruldRULDxyXYagknstcbB$\\");
+    char ch = pick("ruldRULDxyXYagknstcbB$\\%");
     line += ch;
+    if (ch == '%')
+        return line + some("\"*/@$-xy& aA", 8) + "\n";
     if (ch == '$')
         return line + some("ab 1.-$(=,\"", 3) + (rng() % 5 ? "=" : "") + some("0123456789.-$a w%", 5) + "\n";
     if (ch == '\\')
