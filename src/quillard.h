@@ -527,6 +527,9 @@ struct Diag {
     std::size_t next = 0;      // the first of them not yet passed by the second pass
     int second = 0;            // the second pass has begun
     int conf = 0;              // the lines are a configuration file's
+    // The line that defined each label and each length, by slot: kept by
+    // the first pass of a quiet run, for the notes of names used above it.
+    std::vector<Lineno> labline, lenline;
 };
 
 // Writes the notes first..n in line order through emit(text, size): each
@@ -645,6 +648,11 @@ void lineerr(State& st, int& errcode, Lineno lineno, int pass, std::string_view 
 void addnote(Diag& diag, Lineno lineno, std::string_view msg);
 // Writes the quiet messages kept so far in line order and forgets them.
 void tellall(Diag& diag);
+// Replaces the text of note k (a whole message, newline included).
+void renote(Diag& diag, std::size_t k, std::string_view msg);
+// Adds to each note of an undefined label or length that is defined further
+// down the line that defines it.
+void below(State& st);
 
 // Why a line is a syntax error, as far as its shape tells; empty when it
 // does not.

@@ -133,6 +133,17 @@ void addnote(Diag& diag, Lineno lineno, std::string_view msg)
     nnotes = all.size();
 }
 
+void renote(Diag& diag, std::size_t k, std::string_view msg)
+{
+    Hold hold;   // the text may move: the handler follows it
+    diag.text.append(msg);
+    Note& nt = diag.notes[k];
+    nt.off = diag.text.size() - msg.size();
+    nt.len = msg.size();
+    if (notes == diag.notes.data())
+        notetext = diag.text.data();
+}
+
 void tellall(Diag& diag)
 {
     {

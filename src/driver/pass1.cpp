@@ -44,6 +44,8 @@ void pass1(Reader& src, State& st, const Options& opt)
     // only six of them.
     Params later = st.par;
     st.cuts.clear();
+    st.diag.labline.clear();
+    st.diag.lenline.clear();
     Sink& tm = term;   // this thread's, looked up once
     Shape sh;          // each line's, when it has a common shape
     if (!quiet)
@@ -84,6 +86,7 @@ void pass1(Reader& src, State& st, const Options& opt)
             cut.len = lenpack(st.len);
             pending = true;
         }
+        int nlab = st.lab.nlab, nlen = st.len.nlen;
         if (line.size() >= MAXREAD)
             errcode = 11;
         else if (src.nul)
@@ -92,6 +95,10 @@ void pass1(Reader& src, State& st, const Options& opt)
             scshape(sh, st.lab, st.par.s, st.dir, st.pt, st.ext);
         else
             scgen(line, st.lab, st.len, st.dir, st.par, st.pt, st.ext, errcode);
+        if (quiet && st.lab.nlab > nlab)
+            st.diag.labline.push_back(lineno);
+        if (quiet && st.len.nlen > nlen)
+            st.diag.lenline.push_back(lineno);
         if (cutting && whole && errcode == 0 && ch == '\\') {
             // A parameter line as the second pass takes it.  After an error
             // the second pass may take it otherwise: the guesses after it may

@@ -433,6 +433,7 @@ int quillard(int argc, char** argv)
         dst.fp = stdout;
     } else {
         if (!create(out)) {
+            below(st);
             tellall(st.diag);
             tell(run, "Cannot create output file " + out.name + ": " + std::strerror(errno) + "\n");
             std::fclose(src);
@@ -446,6 +447,7 @@ int quillard(int argc, char** argv)
         bgstart(dst);
     pass2(in, st, dst, opt);
     bgstop(dst);
+    below(st);
     tellall(st.diag);
     bool broken = in.error;
     // --if-clean: after an error the new picture is thrown away, and the

@@ -40,6 +40,7 @@ int translate(std::string_view source, std::string_view conf, const Options& opt
     Sink dst;
     pass2(in, st, dst, opt);
     if (opt.quiet) {
+        below(st);
         tellall(st.diag);
         transcript = std::move(errs.buf);
     } else {
