@@ -118,6 +118,12 @@ std::string why(std::string_view line, int conf)
     }
     case 'n': case 'k': case 'a': case 'b': case 'B': case 'c': case 's':
     case 'x': case 'y': case 'X': case 'Y': case 'g': case 't':
+        // A box or an annotation with no quote at all: its text was written
+        // without quotes, whatever the parentheses look like then.
+        if ((ch == 'b' || ch == 'B' || ch == 'c') && line.find('"') == std::string_view::npos) {
+            if (std::string r = opwhy(line, i, ch, minus); !r.empty())
+                return r;
+        }
         if (const char* r = operands(line, i + 1))
             return r;
         return opwhy(line, i, ch, minus);

@@ -35,7 +35,7 @@ std::string randline(std::mt19937& rng)
         line += '!';
     line += " (";
     if (ch == 'b' || ch == 'B' || ch == 'c')
-        line += some("12.-$w, \"ax", 9);
+        line += some("12.-$w, \"ax()", 9);
     else
         line += some("0123456789.-$w ,Aa=\"rx%", 5);
     line += ')';
