@@ -114,6 +114,8 @@ std::string why(std::string_view line, int conf)
     switch (ch) {
     case 'p': case 'm': {
         std::size_t j = skipbl(line, i + 1);
+        if (at(line, j) == '(')
+            return std::string("'") + ch + "' takes no operand";
         return text(lineend(line, j) ? nullptr : badend(line, j));
     }
     case 'n': case 'k': case 'a': case 'b': case 'B': case 'c': case 's':
