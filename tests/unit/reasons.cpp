@@ -23,7 +23,7 @@ std::string randline(std::mt19937& rng)
         return s;
     };
     std::string line = rng() % 6 == 0 ? "-" : "";
-    char ch = pick("ruldRULDxyXYagknstcbB$\\%");
+    char ch = pick("ruldRULDxyXYagknstcbBpm$\\%");
     line += ch;
     if (ch == '%')
         return line + some("\"*/@$-xy& aA", 8) + "\n";
