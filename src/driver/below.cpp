@@ -43,9 +43,14 @@ void below(State& st)
         }
         if (at <= nt.line)
             continue;
+        // How far down, not the line's number: the LaTeX package numbers a
+        // diagram's lines by the document's, and it renumbers only the
+        // message's own line.
+        Lineno down = at - nt.line;
         std::string msg(note.substr(0, note.size() - 1));
-        msg += ": it is defined further down, on line " + std::to_string(at) +
-               ", and only the lines after it may use the " + kind + "\n";
+        msg += ": it is defined " + std::to_string(down) + (down == 1 ? " line" : " lines") +
+               " further down, and only the lines below its definition may use the " + kind +
+               "\n";
         renote(diag, k, msg);
     }
 }
