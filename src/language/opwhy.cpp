@@ -230,7 +230,8 @@ std::string parline(std::string_view line, std::size_t i, int minus)
             return "a comment after a command starts with '%%'";
         return {};
     }
-    if (v[b] == '-' && v.find('$') != std::string_view::npos)
+    std::size_t after = v.find_first_not_of(" \t", b + 1);
+    if (v[b] == '-' && after != std::string_view::npos && v[after] == '$')
         return "a parameter takes a length as '$w', not '-$w'";
     return number(v, 1);
 }
