@@ -650,8 +650,8 @@ void addnote(Diag& diag, Lineno lineno, std::string_view msg);
 void tellall(Diag& diag);
 // Replaces the text of note k (a whole message, newline included).
 void renote(Diag& diag, std::size_t k, std::string_view msg);
-// Adds to each note of an undefined label or length that is defined further
-// down the line that defines it.
+// Adds to the note of an undefined label or length that a later line
+// defines how many lines further down that line is.
 void below(State& st);
 
 // Why a line is a syntax error, as far as its shape tells; empty when it

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::size_t SHOWN = 24;   // operand characters a message repeats
+constexpr const char* COMMENT = "a comment after a command starts with '%%'";
 
 // The operand as a message quotes it: without the blanks around it, cut
 // short when it is long.
@@ -59,7 +60,7 @@ std::string number(std::string_view text, int refs)
             return head + "'$' only begins a length's name, as in '$w'";
         }
         if (ch == '%' && refs < 2)   // a value that runs to the line's end
-            return "a comment after a command starts with '%%'";
+            return COMMENT;
         if (ch == '-' && taken > 0)
             return head + "'-' may only come first";
         if (ch == '.' && dot)
@@ -81,9 +82,7 @@ std::string number(std::string_view text, int refs)
 // before its '='; what: what the parentheses should hold, for empty ones.
 std::string label(std::string_view text, const char* noun, const char* what)
 {
-    std::size_t k = 0;
-    while (k < text.size() && isblank_(text[k]))
-        ++k;
+    std::size_t k = skipbl(text, 0);
     if (k == text.size())
         return std::string("empty parentheses: expected ") + what;
     std::string head = std::string("bad ") + noun + " " + quoted(text) + ": ";
@@ -118,10 +117,7 @@ std::string_view inner(std::string_view line, std::size_t open)
 // The operand of a line command or a move: a number, a length or a label.
 std::string numlab(std::string_view text, const char* what)
 {
-    std::size_t k = 0;
-    while (k < text.size() && isblank_(text[k]))
-        ++k;
-    if (k < text.size() && numstart(text[k]))
+    if (numstart(at(text, skipbl(text, 0))))
         return number(text, 2);
     return label(text, "label name", what);
 }
@@ -129,10 +125,8 @@ std::string numlab(std::string_view text, const char* what)
 // A quoted text and nothing else up to the ')'.
 std::string quotext(std::string_view text, const char* form)
 {
-    std::size_t k = 0;
-    while (k < text.size() && isblank_(text[k]))
-        ++k;
-    if (k == text.size() || text[k] != '"')
+    std::size_t k = skipbl(text, 0);
+    if (at(text, k) != '"')
         return std::string("expected a quoted text, as in ") + form;
     std::size_t q = text.find('"', k + 1);
     if (q == std::string_view::npos)
@@ -147,6 +141,8 @@ std::string quotext(std::string_view text, const char* form)
 std::string boxargs(std::string_view text)
 {
     static const char* const FORM = "b (1.4, 0.8, \"$G$\")";
+    const std::string wrong =
+        std::string("a box takes a width, a height and a quoted text, as in ") + FORM;
     // The operands, split at the commas outside a quoted text.
     std::string_view part[3];
     std::size_t n = 0, from = 0;
@@ -162,17 +158,15 @@ std::string boxargs(std::string_view text)
         }
     }
     if (n < 3)
-        return std::string("a box takes a width, a height and a quoted text, as in ") + FORM;
+        return wrong;
     for (std::size_t k = 0; k < 2; ++k) {
         std::string_view p = part[k];
-        std::size_t b = 0;
-        while (b < p.size() && isblank_(p[b]))
-            ++b;
+        std::size_t b = skipbl(p, 0);
         if (b == p.size())
             return std::string(k == 0 ? "missing width" : "missing height") +
                    ", as in " + FORM;
         if (p[b] == '"')
-            return std::string("a box takes a width, a height and a quoted text, as in ") + FORM;
+            return wrong;
         if (std::string r = number(p, 2); !r.empty())
             return r;
     }
@@ -212,7 +206,7 @@ std::string parline(std::string_view line, std::size_t i, int minus)
     if (lineend(line, k))
         return {};
     if (ch == '%')
-        return "a comment after a command starts with '%%'";
+        return COMMENT;
     if (ch != '=')
         return std::string("expected '=' or the end of the line after '\\") + letter + "'";
     if (minus)
@@ -227,7 +221,7 @@ std::string parline(std::string_view line, std::size_t i, int minus)
         if (name.find_first_not_of(" \t") == std::string_view::npos)
             return "missing length name after '$'";
         if (name.find('%') != std::string_view::npos)
-            return "a comment after a command starts with '%%'";
+            return COMMENT;
         return {};
     }
     std::size_t after = v.find_first_not_of(" \t", b + 1);
