@@ -227,4 +227,34 @@ compile "$d" pdflatex -shell-escape paper
 [ "$(runs "$d")" = 1 ] && has "$d/paper.log" "is refused" && [ ! -e "$d/pwned" ] &&
   ok "refused: options= on one diagram leaves it out and runs quillard for the other" || bad "refused: per diagram"
 
+# An environment inside another command's argument cannot be read as
+# written: one clear error each, on its line, and the diagram after them
+# drawn as usual, quillard run for it alone; they do not count among the
+# pictures latexmk would build.
+d=$work/argument
+paper "$d"
+cat >"$d/paper.tex" <<'EOF'
+\documentclass{article}
+\usepackage{graphicx}
+\usepackage{quillard}
+\begin{document}
+\fbox{\begin{quillard}
+R (1)
+\end{quillard}}
+\resizebox{2cm}{!}{%
+\begin{quillard}[options=b]
+R (1)
+\end{quillard}}
+\begin{quillard}[options=b]
+R (1)
+\end{quillard}
+\end{document}
+EOF
+compile "$d" pdflatex -shell-escape paper
+[ "$(grep -c '^! ' "$d/paper.log")" = 2 ] && [ "$(runs "$d")" = 1 ] && [ -s "$d/paper.pdf" ] &&
+  ! has "$d/paper.log" "not built" &&
+  [ "$(grep -c '^! Package quillard Error: paper.tex:\(7\|11\): A quillard environment' "$d/paper.log")" = 2 ] &&
+  ok "argument: an environment inside \\fbox or \\resizebox is one error each, the next diagram is drawn, none is 'not built'" ||
+  { bad "argument: inside another command's argument"; grep -A2 '^!' "$d/paper.log" | head -20; }
+
 finish
