@@ -229,8 +229,8 @@ compile "$d" pdflatex -shell-escape paper
 
 # An environment inside another command's argument cannot be read as
 # written: one clear error each, on its line, and the diagram after them
-# drawn as usual, quillard run for it alone; they do not count among the
-# pictures latexmk would build.
+# drawn as usual, quillard run for it alone.  Neither they nor a missing
+# source count among the pictures latexmk would build.
 d=$work/argument
 paper "$d"
 cat >"$d/paper.tex" <<'EOF'
@@ -248,10 +248,11 @@ R (1)
 \begin{quillard}[options=b]
 R (1)
 \end{quillard}
+\quillardinput{nothere}
 \end{document}
 EOF
 compile "$d" pdflatex -shell-escape paper
-[ "$(grep -c '^! ' "$d/paper.log")" = 2 ] && [ "$(runs "$d")" = 1 ] && [ -s "$d/paper.pdf" ] &&
+[ "$(grep -c '^! ' "$d/paper.log")" = 3 ] && [ "$(runs "$d")" = 1 ] && [ -s "$d/paper.pdf" ] &&
   ! has "$d/paper.log" "not built" &&
   [ "$(grep -c '^! Package quillard Error: paper.tex:\(7\|11\): A quillard environment' "$d/paper.log")" = 2 ] &&
   ok "argument: an environment inside \\fbox or \\resizebox is one error each, the next diagram is drawn, none is 'not built'" ||
