@@ -227,6 +227,23 @@ compile "$d" pdflatex -shell-escape paper
 [ "$(runs "$d")" = 1 ] && has "$d/paper.log" "is refused" && [ ! -e "$d/pwned" ] &&
   ok "refused: options= on one diagram leaves it out and runs quillard for the other" || bad "refused: per diagram"
 
+# A document that never set \unitlength is told once that its diagrams
+# are drawn at 1pt; one that set it, or a diagram with unit=, is not.
+d=$work/unit
+paper "$d"
+sed -i '/setlength/d' "$d/paper.tex"
+compile "$d" pdflatex -shell-escape paper
+[ "$(grep -c 'Package quillard Warning: paper.tex:5: the picture is drawn at' "$d/paper.log")" = 1 ] &&
+  [ "$(grep -c 'the picture is drawn at' "$d/paper.log")" = 1 ] &&
+  ! has "$work/cache/paper.log" "the picture is drawn at" &&
+  ok "unit: diagrams at LaTeX's 1pt are warned of once, and only there" ||
+  bad "unit: the warning of the 1pt unit"
+sed -i 's/^\\begin{quillard}$/\\begin{quillard}[unit=1cm]/' "$d/paper.tex"
+compile "$d" pdflatex -shell-escape paper
+[ "$(grep -c 'the picture is drawn at' "$d/paper.log")" = 1 ] && grep -q 'paper.tex:12: the picture is drawn at' "$d/paper.log" &&
+  ok "unit: a diagram with unit= is not warned of, the next one without it is" ||
+  bad "unit: unit= and the warning"
+
 # An environment inside another command's argument cannot be read as
 # written: one clear error each, on its line, and the diagram after them
 # drawn as usual, quillard run for it alone.  Neither they nor a missing
