@@ -227,6 +227,30 @@ compile "$d" pdflatex -shell-escape paper
 [ "$(runs "$d")" = 1 ] && has "$d/paper.log" "is refused" && [ ! -e "$d/pwned" ] &&
   ok "refused: options= on one diagram leaves it out and runs quillard for the other" || bad "refused: per diagram"
 
+# What follows \end{quillard} on its line is read as written there, so a
+# diagram can end a table's cell: '& x \\' after it, and '\\' right after.
+d=$work/table
+paper "$d"
+cat >"$d/paper.tex" <<'EOF'
+\documentclass{article}
+\usepackage{quillard}
+\begin{document}
+\setlength{\unitlength}{1cm}
+\begin{tabular}{|c|c|}
+\begin{quillard}
+R (1)
+\end{quillard} & x \\
+y & \begin{quillard}
+R (2)
+\end{quillard}\\
+\end{tabular}
+\end{document}
+EOF
+compile "$d" pdflatex -shell-escape paper
+[ "$(grep -c '^! ' "$d/paper.log")" = 0 ] && [ "$(runs "$d")" = 2 ] && [ -s "$d/paper.pdf" ] &&
+  ok "table: diagrams end a cell, with '& x \\\\' or '\\\\' after \\end{quillard}" ||
+  { bad "table: a diagram in a cell"; grep -A3 '^!' "$d/paper.log" | head -20; }
+
 # A document that never set \unitlength is told once that its diagrams
 # are drawn at 1pt; one that set it, or a diagram with unit=, is not.
 d=$work/unit
