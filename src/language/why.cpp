@@ -84,10 +84,12 @@ std::string text(const char* reason)
 
 }  // namespace
 
+namespace {
+
 // Looks at the shape every command line shares: the command character, the
 // '-' prefix, the parentheses around the operands, the quotes of a text and
 // the line's end; when those are in order, at the operands themselves.
-std::string why(std::string_view line, int conf)
+std::string whyshape(std::string_view line, int conf)
 {
     if (line.find('\0') != std::string_view::npos)
         return "NUL byte in the line";
@@ -153,4 +155,30 @@ std::string why(std::string_view line, int conf)
     if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7f)
         return "unknown command character";
     return std::string("unknown command '") + ch + "'";
+}
+
+}  // namespace
+
+// A command is one character: a word such as "box" or "line" reads as its
+// first letter followed by the rest, and the reason says so.
+std::string why(std::string_view line, int conf)
+{
+    std::string r = whyshape(line, conf);
+    int minus = 0;
+    std::size_t i = cmdpos(line, minus);
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::size_t end = i;
+    while (end < line.size() && letter(line[end]))
+        ++end;
+    if (conf || end - i < 2 || (r != "expected '('" && r != "unexpected text after the command"))
+        return r;
+    std::string_view word = line.substr(i, std::min<std::size_t>(end - i, 24));
+    r += ": a command is one character, so '";
+    r += word;
+    r += "' is '";
+    r += word.substr(0, 1);
+    r += "' followed by '";
+    r += word.substr(1);
+    r += "'";
+    return r;
 }
