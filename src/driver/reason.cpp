@@ -123,6 +123,16 @@ std::string parval(std::string_view line, std::size_t i, const Params& par)
 // command, which the second pass keeps as the last point.
 std::string reason(int errcode, std::string_view line, const State& st)
 {
+    // The limits, which the messages themselves do not give.
+    switch (errcode) {
+    case 3: return "a picture holds at most " + std::to_string(MAXLAB) + " labels";
+    case 8: return "a picture holds at most " + std::to_string(MAXLEN) + " lengths";
+    case 9: return "label names have at most " + std::to_string(MAXNAME) + " characters";
+    case 10:
+        return "numbers and length names have at most " + std::to_string(MAXNAME) + " characters";
+    case 11: return "a line has at most " + std::to_string(MAXREAD - 2) + " characters";
+    default: break;
+    }
     if (errcode != 2 && errcode != 6)
         return {};
     int minus = 0;

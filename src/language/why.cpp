@@ -143,8 +143,12 @@ std::string whyshape(std::string_view line, int conf)
     }
     case '\\': {
         char letter = at(line, skipbl(line, i + 1));
-        if (letter == '\0' || std::strchr("tblrakpvcdseio%", letter) == nullptr)
-            return "unknown parameter letter after '\\'";
+        if (letter == '\0' || std::strchr("tblrakpvcdseio%", letter) == nullptr) {
+            std::string r = "unknown parameter letter after '\\'";
+            if (letter > ' ' && letter < 0x7f)
+                r.insert(25, std::string("'") + letter + "' ");
+            return r + ": the letters are t, b, l, r, a, k, p, v, c, d, s, e, i and o";
+        }
         if (line.find('\r') != std::string_view::npos)
             return "carriage return inside a line";
         return opwhy(line, i, ch, minus);
