@@ -82,10 +82,6 @@ std::string text(const char* reason)
     return reason != nullptr ? reason : "";
 }
 
-}  // namespace
-
-namespace {
-
 // Looks at the shape every command line shares: the command character, the
 // '-' prefix, the parentheses around the operands, the quotes of a text and
 // the line's end; when those are in order, at the operands themselves.
@@ -144,10 +140,10 @@ std::string whyshape(std::string_view line, int conf)
     case '\\': {
         char letter = at(line, skipbl(line, i + 1));
         if (letter == '\0' || std::strchr("tblrakpvcdseio%", letter) == nullptr) {
-            std::string r = "unknown parameter letter after '\\'";
+            std::string r = "unknown parameter letter ";
             if (letter > ' ' && letter < 0x7f)
-                r.insert(25, std::string("'") + letter + "' ");
-            return r + ": the letters are t, b, l, r, a, k, p, v, c, d, s, e, i and o";
+                r += std::string("'") + letter + "' ";
+            return r + "after '\\': the letters are t, b, l, r, a, k, p, v, c, d, s, e, i and o";
         }
         if (line.find('\r') != std::string_view::npos)
             return "carriage return inside a line";
