@@ -650,8 +650,9 @@ void addnote(Diag& diag, Lineno lineno, std::string_view msg);
 void tellall(Diag& diag);
 // Replaces the text of note k (a whole message, newline included).
 void renote(Diag& diag, std::size_t k, std::string_view msg);
-// Adds to the note of an undefined label or length that a later line
-// defines how many lines further down that line is.
+// Adds to the note of an undefined label or length how many lines further
+// down it is defined, or, when it is defined nowhere, the one defined name
+// it may stand for.
 void below(State& st);
 
 // Why a line is a syntax error, as far as its shape tells; empty when it

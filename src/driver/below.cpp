@@ -95,27 +95,19 @@ void below(State& st)
         std::string where = diag.file + ":" + std::to_string(nt.line) + ": Undefined ";
         std::string_view name;
         Lineno at = 0;
-        const char* kind = nullptr;
-        int slot = -1;
-        if (undefined(note, where + "label '", name)) {
-            slot = findlab(st.lab, name);
-            if (slot >= 0 && static_cast<std::size_t>(slot) < diag.labline.size())
-                at = diag.labline[static_cast<std::size_t>(slot)];
-            kind = "label";
-        } else if (undefined(note, where + "length '$", name)) {
-            slot = findlen(st.len, name);
-            if (slot >= 0 && static_cast<std::size_t>(slot) < diag.lenline.size())
-                at = diag.lenline[static_cast<std::size_t>(slot)];
-            kind = "length";
-        }
-        if (kind == nullptr)
+        bool label = undefined(note, where + "label '", name);
+        if (!label && !undefined(note, where + "length '$", name))
             continue;
+        int slot = label ? findlab(st.lab, name) : findlen(st.len, name);
+        const std::vector<Lineno>& lines = label ? diag.labline : diag.lenline;
+        if (slot >= 0 && static_cast<std::size_t>(slot) < lines.size())
+            at = lines[static_cast<std::size_t>(slot)];
+        const char* kind = label ? "label" : "length";
         std::string msg(note.substr(0, note.size() - 1));
         if (slot < 0) {
             // Defined nowhere: perhaps a name of the other kind, or a slip.
             // Said as a fact, not a question: the LaTeX package ends each
             // message with a full stop.
-            bool label = kind[1] == 'a';
             std::string_view near = label ? meant(name, st.lab.labname.data(), labs)
                                           : meant(name, st.len.lenname.data(), lens);
             if (label ? findlen(st.len, name) >= 0 : findlab(st.lab, name) >= 0)

@@ -5,6 +5,10 @@
 
 namespace {
 
+// Two reasons a word written for a command also meets (why() adds to them).
+constexpr const char* EXTRA = "unexpected text after the command";
+constexpr const char* NOPAREN = "expected '('";
+
 // The reason for a fault at i, where the end of the line was due.
 const char* badend(std::string_view line, std::size_t i)
 {
@@ -15,7 +19,7 @@ const char* badend(std::string_view line, std::size_t i)
         return "missing newline at the end of the file";
     if (ch == '%')
         return "a comment after a command starts with '%%'";
-    return "unexpected text after the command";
+    return EXTRA;
 }
 
 // The reason for a fault in the parenthesised operands from i on.
@@ -25,7 +29,7 @@ const char* operands(std::string_view line, std::size_t i)
     if (at(line, i) == '\r')
         return "carriage return inside a line";
     if (at(line, i) != '(')
-        return "expected '('";
+        return NOPAREN;
     for (++i; i < line.size(); ++i) {
         char ch = line[i];
         if (ch == '"') {
@@ -170,7 +174,7 @@ std::string why(std::string_view line, int conf)
     std::size_t end = i;
     while (end < line.size() && letter(line[end]))
         ++end;
-    if (conf || end - i < 2 || (r != "expected '('" && r != "unexpected text after the command"))
+    if (conf || end - i < 2 || (r != NOPAREN && r != EXTRA))
         return r;
     std::string_view word = line.substr(i, std::min<std::size_t>(end - i, 24));
     r += ": a command is one character, so '";
